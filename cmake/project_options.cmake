@@ -1,0 +1,52 @@
+# Warnings and sanitizers are INTERFACE targets linked PRIVATE to each target,
+# never global flags, so that a third-party target is not affected.
+
+set(TV_SANITIZER "none" CACHE STRING "Sanitizer build: none, address (ASan+UBSan) or thread (TSan)")
+set_property(CACHE TV_SANITIZER PROPERTY STRINGS none address thread)
+
+add_library(tv_warnings INTERFACE)
+target_compile_options(tv_warnings INTERFACE
+  -Wall -Wextra -Werror -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
+  -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+
+add_library(tv_sanitizers INTERFACE)
+if(TV_SANITIZER STREQUAL "address")
+  target_compile_options(tv_sanitizers INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(tv_sanitizers INTERFACE -fsanitize=address,undefined)
+elseif(TV_SANITIZER STREQUAL "thread")
+  target_compile_options(tv_sanitizers INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(tv_sanitizers INTERFACE -fsanitize=thread)
+elseif(NOT TV_SANITIZER STREQUAL "none")
+  message(FATAL_ERROR "TV_SANITIZER must be none, address or thread")
+endif()
+
+add_library(tv_options INTERFACE)
+target_link_libraries(tv_options INTERFACE tv_warnings tv_sanitizers)
+
+# tv_library(NAME SOURCES ... [DEPS ...]): one static library per folder.
+function(tv_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE tv_options)
+endfunction()
+
+# tv_test(NAME LABEL label SOURCES ... [DEPS ...]): one GoogleTest executable,
+# registered with CTest test by test and labelled (unit, e2e, gui).
+function(tv_test name)
+  cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
+  if(NOT ARG_LABEL)
+    set(ARG_LABEL unit)
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main
+                                        Threads::Threads tv_options)
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
+    DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,86 @@
+#include "lib/common/clock.h"
+
+#include <thread>
+
+namespace tv {
+
+long long Clock::NowSeconds() const {
+  return std::chrono::duration_cast<std::chrono::seconds>(Now().time_since_epoch()).count();
+}
+
+long long Clock::NowMillis() const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Now().time_since_epoch()).count();
+}
+
+Clock::TimePoint SystemClock::Now() const { return std::chrono::system_clock::now(); }
+
+bool SystemClock::SleepFor(Duration d, std::stop_token stop) {
+  if (!stop.stop_possible()) {
+    std::this_thread::sleep_for(d);
+    return true;
+  }
+  std::mutex m;
+  std::condition_variable_any cv;
+  std::unique_lock lock(m);
+  cv.wait_for(lock, stop, d, [] { return false; });
+  return !stop.stop_requested();
+}
+
+Clock& DefaultClock() {
+  static SystemClock clock;
+  return clock;
+}
+
+ManualClock::ManualClock(TimePoint start) : now_(start) {}
+
+Clock::TimePoint ManualClock::Now() const {
+  std::lock_guard lock(mutex_);
+  return now_;
+}
+
+bool ManualClock::SleepFor(Duration d, std::stop_token stop) {
+  std::unique_lock lock(mutex_);
+  const TimePoint deadline = now_ + d;
+  auto slot = deadlines_.insert(deadline);
+  changed_.notify_all();
+  bool elapsed;
+  if (stop.stop_possible()) {
+    elapsed = changed_.wait(lock, stop, [&] { return now_ >= deadline; });
+  } else {
+    changed_.wait(lock, [&] { return now_ >= deadline; });
+    elapsed = true;
+  }
+  deadlines_.erase(slot);
+  changed_.notify_all();
+  return elapsed;
+}
+
+void ManualClock::Advance(Duration d) {
+  std::lock_guard lock(mutex_);
+  now_ += d;
+  changed_.notify_all();
+}
+
+void ManualClock::Set(TimePoint t) {
+  std::lock_guard lock(mutex_);
+  now_ = t;
+  changed_.notify_all();
+}
+
+std::size_t ManualClock::PendingSleepers() const {
+  // Sleepers whose deadline has passed are about to wake and do not count.
+  return static_cast<std::size_t>(
+      std::distance(deadlines_.upper_bound(now_), deadlines_.end()));
+}
+
+std::size_t ManualClock::Sleepers() const {
+  std::lock_guard lock(mutex_);
+  return PendingSleepers();
+}
+
+bool ManualClock::WaitForSleepers(std::size_t n, std::chrono::milliseconds real_timeout) const {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, real_timeout, [&] { return PendingSleepers() >= n; });
+}
+
+}  // namespace tv
