@@ -15,7 +15,9 @@ BlinkTask::BlinkTask(SetVisible set_visible, Clock& clock, bool initially_visibl
       period_(period),
       thread_([this](std::stop_token stop) { Run(stop); }) {}
 
-BlinkTask::~BlinkTask() { Stop(); }
+BlinkTask::~BlinkTask() {
+  Stop();
+}
 
 void BlinkTask::Stop() {
   thread_.request_stop();
@@ -65,8 +67,8 @@ bool StartNamedBlink(std::string_view name, BlinkTask::SetVisible set_visible, C
     if (it != r.tasks.end()) r.tasks.erase(it);
   }
   id = r.next_id++;
-  r.tasks.emplace(id, std::make_unique<BlinkTask>(std::move(set_visible), clock,
-                                                  initially_visible));
+  r.tasks.emplace(id,
+                  std::make_unique<BlinkTask>(std::move(set_visible), clock, initially_visible));
   RegisterHandle(name, kHandleKindBlink, id);
   return true;
 }

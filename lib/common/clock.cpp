@@ -12,7 +12,9 @@ long long Clock::NowMillis() const {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Now().time_since_epoch()).count();
 }
 
-Clock::TimePoint SystemClock::Now() const { return std::chrono::system_clock::now(); }
+Clock::TimePoint SystemClock::Now() const {
+  return std::chrono::system_clock::now();
+}
 
 bool SystemClock::SleepFor(Duration d, std::stop_token stop) {
   if (!stop.stop_possible()) {
@@ -69,8 +71,7 @@ void ManualClock::Set(TimePoint t) {
 
 std::size_t ManualClock::PendingSleepers() const {
   // Sleepers whose deadline has passed are about to wake and do not count.
-  return static_cast<std::size_t>(
-      std::distance(deadlines_.upper_bound(now_), deadlines_.end()));
+  return static_cast<std::size_t>(std::distance(deadlines_.upper_bound(now_), deadlines_.end()));
 }
 
 std::size_t ManualClock::Sleepers() const {

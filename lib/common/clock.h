@@ -59,8 +59,9 @@ class ManualClock final : public Clock {
   // Waits (in real time, at most `real_timeout`) until at least `n` threads
   // sleep with a deadline still ahead. Returns false on time-out. Lets a test hand over to a worker
   // thread and know it has reached its next sleep before moving time.
-  bool WaitForSleepers(std::size_t n, std::chrono::milliseconds real_timeout =
-                                          std::chrono::milliseconds{5000}) const;
+  bool WaitForSleepers(std::size_t n,
+                       std::chrono::milliseconds real_timeout = std::chrono::milliseconds{
+                           5000}) const;
 
  private:
   mutable std::mutex mutex_;

@@ -113,8 +113,10 @@ TEST(NamedBlink, StartTwiceKeepsOneTaskAndStopForgetsIt) {
   ClearNamedHandles();
   ManualClock clock;
   VisibilityLog log;
-  EXPECT_TRUE(StartNamedBlink("CLIGNOTANT_ETAT_CONNEXION", [&](bool v) { log(v); }, clock));
-  EXPECT_FALSE(StartNamedBlink("CLIGNOTANT_ETAT_CONNEXION", [&](bool v) { log(v); }, clock));
+  EXPECT_TRUE(StartNamedBlink(
+      "CLIGNOTANT_ETAT_CONNEXION", [&](bool v) { log(v); }, clock));
+  EXPECT_FALSE(StartNamedBlink(
+      "CLIGNOTANT_ETAT_CONNEXION", [&](bool v) { log(v); }, clock));
   EXPECT_EQ(NamedBlinkCount(), 1u);
   EXPECT_NE(LookupHandle("CLIGNOTANT_ETAT_CONNEXION", kHandleKindBlink), 0);
   EXPECT_TRUE(NamedBlinkRunning("CLIGNOTANT_ETAT_CONNEXION"));
