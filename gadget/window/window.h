@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "gadget/window/field.h"
+
+namespace tv {
+
+// A decoded picture, as registered in NamedHandles under kind 0. 0 is no picture.
+using ImageHandle = std::int64_t;
+inline constexpr ImageHandle kNoImage = 0;
+
+// Kinds of balloon icon.
+inline constexpr int kBalloonInfo = 1;
+inline constexpr int kBalloonWarning = 2;
+inline constexpr int kBalloonError = 3;
+
+// What the rest of the program writes through. Each call is one field
+// operation; an implementation may be called from any thread and carries the
+// call out completely before returning (the Qt window does it on its GUI
+// thread). Calls on a field of the wrong kind are ignored.
+class Window {
+ public:
+  virtual ~Window() = default;
+
+  // Whole text of a text field, caption of a frame.
+  virtual void SetText(Field field, std::string_view text) = 0;
+  // Picture of a picture field or toggle button; kNoImage shows nothing.
+  virtual void SetPicture(Field field, ImageHandle image) = 0;
+  virtual void SetVisible(Field field, bool visible) = 0;
+  // Page of DetailTabs by index from 0 in tab order.
+  virtual void SelectPage(int index) = 0;
+
+  // Column lists. A row's column texts are separated by line feeds. A
+  // position past the end appends.
+  virtual void ClearRows(Field list) = 0;
+  virtual void InsertRow(Field list, int position, std::string_view columns) = 0;
+  virtual void AppendRow(Field list, std::string_view columns) = 0;
+  virtual int RowCount(Field list) = 0;
+
+  // Trees: items are appended in display order; level 0 is a root, 1 a child
+  // of the last root, 2 a child of the last level-1 item.
+  virtual void ClearTree(Field tree) = 0;
+  virtual void AppendTreeItem(Field tree, std::string_view text, ImageHandle image, int level) = 0;
+
+  // The line list: a line at a position (0 = top).
+  virtual void InsertLine(Field list, int position, std::string_view line) = 0;
+
+  // The toggle picture button.
+  virtual bool IsPressed(Field button) = 0;
+
+  // The window as a whole.
+  virtual void ShowWindow() = 0;
+  virtual void HideWindow() = 0;
+  virtual void ActivateWindow() = 0;
+
+  // The notification-area icon.
+  virtual void SetTrayTooltip(std::string_view text) = 0;
+  virtual void ShowBalloon(std::string_view title, std::string_view text, int icon_kind,
+                           int seconds) = 0;
+
+  // Shows in a picture field a copy of `background` scaled to the field, with
+  // `text` drawn over it in magenta in the default font, starting at
+  // (start_x, start_y) and rotated `angle_degrees` counter-clockwise.
+  virtual void DrawWindRose(Field field, ImageHandle background, std::string_view text,
+                            double angle_degrees, int start_x, int start_y) = 0;
+};
+
+}  // namespace tv
