@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "lib/common/app_values.h"
+#include "lib/common/balloon.h"
+#include "lib/common/date_format.h"
+#include "lib/common/unit_conversions.h"
+#include "lib/common/wording.h"
+#include "lib/station/result_codes.h"
+
+namespace tv {
+namespace {
+
+TEST(UnitConversions, ValuesAndPassThroughOfCodes) {
+  struct Case {
+    const char* legend;
+    float got;
+    float want;
+  };
+  const Case cases[] = {
+      {"boiling point", FahrenheitToCelsius(212.0f), 100.0f},
+      {"freezing point", FahrenheitToCelsius(32.0f), 0.0f},
+      {"-40 is the same in both", FahrenheitToCelsius(-40.0f), -40.0f},
+      {"temperature code passes", FahrenheitToCelsius(-32701.0f), -32701.0f},
+      {"dashed temperature passes", FahrenheitToCelsius(-32768.0f), -32768.0f},
+      {"standard pressure", InHgToHpa(29.92f), 1013.2408f},
+      {"pressure code passes", InHgToHpa(-32703.0f), -32703.0f},
+      {"36 km/h is 10 m/s", KmhToMs(36), 10.0f},
+      {"speed code passes", KmhToMs(-32768), -32768.0f},
+      {"10 mph", MphToKmh(10), 16.1f},
+      {"mph code passes", MphToKmh(32768), 32768.0f},
+      {"1000 feet", FeetToMetres(1000.0f), 304.78513f},
+      {"one rain click is 0.2 mm", RainToMm(0.01f), 0.2f},
+      {"rain code passes", RainToMm(-32701.0f), -32701.0f},
+      {"no rain", RainToMm(0.0f), 0.0f},
+  };
+  for (const auto& c : cases) EXPECT_FLOAT_EQ(c.got, c.want) << c.legend;
+}
+
+TEST(FormatStationDate, FullAndTimeOnly) {
+  struct Case {
+    const char* legend;
+    StationDateTime when;  // Minute, Hour, Day, Month, Year
+    int mode;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"one-digit fields padded", {9, 7, 5, 3, 2010}, kArgAbsent, "05/03/2010 07h09"},
+      {"two-digit fields kept", {45, 23, 31, 12, 2024}, kArgAbsent, "31/12/2024 23h45"},
+      {"time only", {5, 7, 5, 3, 2010}, kStationTimeOnly, "07h05"},
+      {"unknown minute", {-1, 7, 5, 3, 2010}, kArgAbsent, "---"},
+      {"unknown hour, time only", {5, -1, 5, 3, 2010}, kStationTimeOnly, "---"},
+      {"unknown day", {5, 7, -1, 3, 2010}, kArgAbsent, "---"},
+      {"unknown month", {5, 7, 5, -1, 2010}, kArgAbsent, "---"},
+      {"year written as it is", {0, 0, 1, 1, 99}, 0, "01/01/99 00h00"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatStationDate(c.when, c.mode), c.text) << c.legend;
+}
+
+TEST(EnabledText, Wording) {
+  EXPECT_EQ(EnabledText(1), "Activé");
+  EXPECT_EQ(EnabledText(0), "Désactivé");
+  EXPECT_EQ(EnabledText(2), "2");
+  EXPECT_EQ(EnabledText(-1), "-1");
+}
+
+class RecordingSink : public BalloonSink {
+ public:
+  void Show(const BalloonRequest& request) override {
+    std::lock_guard lock(mutex_);
+    shown_.push_back(request);
+  }
+  std::vector<BalloonRequest> Shown() const {
+    std::lock_guard lock(mutex_);
+    return shown_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<BalloonRequest> shown_;
+};
+
+TEST(Balloon, RequestIsCutToWhatTheTrayShows) {
+  const std::string e_acute = "\xC3\xA9";
+  std::string accented_300;
+  for (int i = 0; i < 300; ++i) accented_300 += e_acute;
+  std::string accented_255;
+  for (int i = 0; i < 255; ++i) accented_255 += e_acute;
+  struct Case {
+    const char* legend;
+    BalloonRequest got;
+    BalloonRequest want;
+  };
+  const Case cases[] = {
+      {"short texts kept", BalloonRequest::Make("T", "x", 1, 1),
+       BalloonRequest{"T", "x", BalloonIcon::kInfo, 1}},
+      {"300-character text cut to 255", BalloonRequest::Make("T", std::string(300, 'a'), 2, 10),
+       BalloonRequest{"T", std::string(255, 'a'), BalloonIcon::kWarning, 10}},
+      {"title cut to 63", BalloonRequest::Make(std::string(70, 't'), "x", 3, 1),
+       BalloonRequest{std::string(63, 't'), "x", BalloonIcon::kError, 1}},
+      {"accented text cut by characters, not bytes", BalloonRequest::Make("T", accented_300, 1, 1),
+       BalloonRequest{"T", accented_255, BalloonIcon::kInfo, 1}},
+      {"unknown icon kind shows none, negative time is 0", BalloonRequest::Make("T", "x", 7, -3),
+       BalloonRequest{"T", "x", BalloonIcon::kNone, 0}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.legend;
+  EXPECT_EQ(BalloonRequest::Make("T", "x", 2, 10).Milliseconds(), 10000);
+}
+
+TEST(Balloon, HandedToTheInstalledSinkFromAnyThread) {
+  SetBalloonSink(nullptr);
+  EXPECT_FALSE(ShowBalloon("T", "dropped", 1, 1)) << "no sink: dropped";
+
+  auto sink = std::make_shared<RecordingSink>();
+  SetBalloonSink(sink);
+  {
+    std::vector<std::jthread> threads;
+    for (int t = 0; t < 4; ++t) {
+      threads.emplace_back([] {
+        for (int i = 0; i < 25; ++i) EXPECT_TRUE(ShowBalloon(AppTitle(), "message", 1, 1));
+      });
+    }
+  }
+  SetBalloonSink(nullptr);
+  const auto shown = sink->Shown();
+  ASSERT_EQ(shown.size(), 100u);
+  EXPECT_EQ(shown[0], (BalloonRequest{"Teskaro Ventaro v1.0", "message", BalloonIcon::kInfo, 1}));
+}
+
+TEST(AppValues, NamesAndPaths) {
+  EXPECT_EQ(AppName(), "Teskaro Ventaro");
+  EXPECT_EQ(AppVersion(), "1.0");
+  EXPECT_EQ(AppTitle(), "Teskaro Ventaro v1.0");
+  ASSERT_FALSE(AppDir().empty());
+  EXPECT_EQ(AppDir().back(), '/');
+  EXPECT_EQ(IniPath(), AppDir() + "tsk_vnt.ini");
+  EXPECT_EQ(LanguagePackPath(), AppDir() + "langue.pack");
+
+  struct Case {
+    const char* path;
+    const char* folder;
+  };
+  const Case cases[] = {{"/opt/tv/bin/teskaro-ventaro", "/opt/tv/bin/"},
+                        {"/teskaro-ventaro", "/"},
+                        {"teskaro-ventaro", "./"}};
+  for (const auto& c : cases) EXPECT_EQ(FolderOf(c.path), c.folder) << c.path;
+}
+
+}  // namespace
+}  // namespace tv

@@ -1,0 +1,77 @@
+#include "lib/config/language_pack.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tv {
+namespace {
+
+class LanguagePackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("tv_pack_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+    path_ = (dir_ / "langue.pack").string();
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void WritePack(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
+
+  std::filesystem::path dir_;
+  std::string path_;
+};
+
+TEST_F(LanguagePackTest, MissingPackIsLookedForAgainUntilFound) {
+  LanguagePack pack(path_);
+  EXPECT_EQ(pack.Text("PREV_METEO_1"), "");
+  EXPECT_FALSE(pack.Loaded());
+  WritePack("[PREV_METEO]\n1=Temps ensoleill\xE9\n");
+  EXPECT_EQ(pack.Text("PREV_METEO_1"), "Temps ensoleill\xC3\xA9") << "read again at the next call";
+  EXPECT_TRUE(pack.Loaded());
+}
+
+TEST_F(LanguagePackTest, PackWithoutKeysCountsAsNotLoaded) {
+  WritePack("[PREV_METEO]\n; rien\n");
+  LanguagePack pack(path_);
+  EXPECT_EQ(pack.Text("PREV_METEO_1"), "");
+  EXPECT_FALSE(pack.Loaded());
+  WritePack("[PREV_METEO]\n2=Nuageux\n");
+  EXPECT_EQ(pack.Text("PREV_METEO_2"), "Nuageux");
+}
+
+TEST_F(LanguagePackTest, LoadedPackIsNeverReadAgain) {
+  WritePack("[PREV]\nMETEO_1=Pluie\n");
+  LanguagePack pack(path_);
+  EXPECT_EQ(pack.Text("PREV_METEO_1"), "Pluie") << "group PREV with key METEO_1 composes the key";
+  std::filesystem::remove(path_);
+  EXPECT_EQ(pack.Text("PREV_METEO_1"), "Pluie");
+  WritePack("[PREV_METEO]\n1=Neige\n");
+  EXPECT_EQ(pack.Text("PREV_METEO_1"), "Pluie");
+  EXPECT_EQ(pack.Text("PREV_METEO_99"), "") << "absent key";
+}
+
+TEST_F(LanguagePackTest, ConcurrentLookupsWhileThePackAppears) {
+  LanguagePack pack(path_);
+  std::vector<std::jthread> readers;
+  for (int t = 0; t < 4; ++t) {
+    readers.emplace_back([&pack] {
+      for (int i = 0; i < 200; ++i) {
+        const auto text = pack.Text("PREV_METEO_3");
+        EXPECT_TRUE(text.empty() || text == "Orageux") << text;
+      }
+    });
+  }
+  WritePack("[PREV_METEO]\n3=Orageux\n");
+  readers.clear();
+  EXPECT_EQ(pack.Text("PREV_METEO_3"), "Orageux");
+}
+
+}  // namespace
+}  // namespace tv
