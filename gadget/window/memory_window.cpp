@@ -126,6 +126,21 @@ void MemoryWindow::InsertLine(Field list, int position, std::string_view line) {
          OneLine(line));
 }
 
+void MemoryWindow::RemoveLine(Field list, int position) {
+  std::lock_guard lock(mutex_);
+  if (!Is(list, {FieldKind::kLineList})) return;
+  auto& lines = fields_[static_cast<std::size_t>(list)].lines;
+  if (position < 0 || static_cast<std::size_t>(position) >= lines.size()) return;
+  lines.erase(lines.begin() + position);
+  Record("RemoveLine " + std::string(FieldName(list)) + " " + std::to_string(position));
+}
+
+int MemoryWindow::LineCount(Field list) {
+  std::lock_guard lock(mutex_);
+  if (!Is(list, {FieldKind::kLineList})) return 0;
+  return static_cast<int>(fields_[static_cast<std::size_t>(list)].lines.size());
+}
+
 bool MemoryWindow::IsPressed(Field button) {
   std::lock_guard lock(mutex_);
   if (!Is(button, {FieldKind::kToggleButton})) return false;

@@ -51,6 +51,8 @@ class MemoryWindow final : public Window {
   void ClearTree(Field tree) override;
   void AppendTreeItem(Field tree, std::string_view text, ImageHandle image, int level) override;
   void InsertLine(Field list, int position, std::string_view line) override;
+  void RemoveLine(Field list, int position) override;
+  int LineCount(Field list) override;
   bool IsPressed(Field button) override;
   void ShowWindow() override;
   void HideWindow() override;

@@ -46,6 +46,9 @@ class Window {
 
   // The line list: a line at a position (0 = top).
   virtual void InsertLine(Field list, int position, std::string_view line) = 0;
+  // Removes the line at a position (0 = top); a position out of range changes nothing.
+  virtual void RemoveLine(Field list, int position) = 0;
+  virtual int LineCount(Field list) = 0;
 
   // The toggle picture button.
   virtual bool IsPressed(Field button) = 0;
