@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tv::sim {
+
+// What kind of station and weather the simulator plays.
+struct Scenario {
+  std::string_view name;
+  std::string_view description;
+  std::uint8_t model_code;      // WRD answer: 16 Pro/Pro2, 17 Vue
+  bool extra_sensors;           // extra temp/hum station, soil and leaf station
+  bool solar_uv;                // solar radiation and UV sensors on the main suite
+  double mean_temp_f;           // daily mean outside temperature
+  double temp_swing_f;          // half the day/night difference
+  double mean_hum;              // daily mean outside humidity
+  double pressure_inhg;         // barometer at start
+  double pressure_trend_per_h;  // steady drift, inHg per hour
+  double wind_mean_mph;
+  double gust_mph;            // typical excess of a gust over the mean
+  double rain_chance_per_h;   // chance that a shower starts in a given hour
+  double rain_rate_clicks_h;  // typical rate while it rains
+  bool raining_at_start;
+  std::string_view firmware_date;     // VER
+  std::string_view firmware_version;  // NVER
+};
+
+// The scenarios by name: default, minimal, storm, frost, vue.
+const std::vector<Scenario>& Scenarios();
+// nullptr when unknown.
+const Scenario* FindScenario(std::string_view name);
+
+}  // namespace tv::sim

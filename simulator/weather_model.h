@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <random>
+#include <string>
+#include <utility>
+
+#include "simulator/eeprom_image.h"
+#include "simulator/readings.h"
+#include "simulator/scenario.h"
+
+namespace tv::sim {
+
+// Reception statistics as RXCHECK reports them, counted since midnight.
+struct RxStats {
+  long long total = 0, missed = 0, resync = 0, longest = 0, crc_errors = 0;
+  long long current_run = 0;
+  double fraction = 0;  // packets not yet counted
+};
+
+// Broken-down console (local) time. The console clock is kept as seconds of
+// a local-time epoch: gmtime() of it gives the console's wall-clock fields.
+struct ConsoleTime {
+  int year, month, day, hour, minute, second, yday;
+};
+ConsoleTime BreakDown(std::int64_t console_seconds);
+std::int64_t MakeConsoleSeconds(int year, int month, int day, int hour, int minute, int second);
+
+// A deterministic (seeded) weather model: daily temperature cycle, humidity,
+// barometer drifting with a trend, gusty wind, showers, sun-driven solar
+// radiation, UV and evapotranspiration, extra/soil/leaf sensors, forecast,
+// batteries, reception statistics, alarm bits, and highs and lows that
+// accumulate and roll over at midnight, month and year.
+class WeatherModel {
+ public:
+  WeatherModel(const Scenario& scenario, std::uint64_t seed);
+
+  // Starts the model at console time `t`, running it from the previous local
+  // midnight so that the day's highs and lows and the 3-hour barometer
+  // history are filled.
+  void Start(std::int64_t t, const EepromImage& ee);
+  // Runs the model forward to `t` in steps of at most 10 s.
+  void AdvanceTo(std::int64_t t, const EepromImage& ee);
+  std::int64_t Time() const { return time_; }
+
+  Readings& Current() { return readings_; }
+  HiLows& HighsLows() { return hilows_; }
+  const RxStats& Rx() const { return rx_; }
+  RxStats& MutableRx() { return rx_; }
+
+  // Pins a current value by name (the model no longer moves it). False for an
+  // unknown name.
+  bool Pin(const std::string& name, const Value& v);
+  bool Unpin(const std::string& name);
+  void UnpinAll() { pins_.clear(); }
+
+ private:
+  void Step(double dt, const EepromImage& ee);
+  void Compute(const EepromImage& ee);
+  void ApplyPins();
+  void ComputeAlarms(const EepromImage& ee);
+  void Accumulate();
+  void RollOver(const ConsoleTime& before, const ConsoleTime& after);
+  double Normal(double sigma);
+  double Uniform();
+
+  const Scenario& scenario_;
+  std::mt19937_64 rng_;
+  std::int64_t time_ = 0;
+  bool started_ = false;
+
+  // Slow state.
+  double pressure_ = 30.0;
+  double temp_noise_ = 0, hum_noise_ = 0, wind_base_ = 0, wind_dir_ = 225, cloud_ = 0.3;
+  double gust_ = 0;
+  bool raining_ = false;
+  double rain_left_s_ = 0, rain_intensity_ = 0, rain_fraction_ = 0;
+  double storm_clicks_ = 0;
+  std::int64_t last_rain_time_ = 0;
+  std::int64_t storm_start_ = -1;  // console seconds of the storm's first click, -1 none
+  double day_rain_ = 0, month_rain_ = 0, year_rain_ = 0;
+  double day_et_ = 0, month_et_ = 0, year_et_ = 0;  // inches
+  double archive_accum_s_ = 0;
+  int archive_pointer_ = 0;
+  std::deque<std::pair<std::int64_t, double>> bar_history_;   // 3 hours
+  std::deque<std::pair<std::int64_t, double>> wind_history_;  // 10 minutes
+  std::deque<std::pair<std::int64_t, double>> rain_history_;  // 24 hours of clicks
+  RxStats rx_;
+
+  Readings readings_;
+  HiLows hilows_;
+  std::map<std::string, Value> pins_;
+};
+
+}  // namespace tv::sim
