@@ -1,0 +1,159 @@
+#include "gadget/engine/collection_engine.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <utility>
+
+namespace tv {
+namespace {
+
+constexpr std::string_view kPrefix = "[MoteurRecupDonnees] : ";
+
+}  // namespace
+
+CollectionEngine::CollectionEngine(EngineParts parts) : parts_(std::move(parts)) {}
+
+CollectionEngine::~CollectionEngine() {
+  Stop();
+}
+
+void CollectionEngine::Start() {
+  if (thread_.joinable()) return;
+  thread_ = std::jthread([this](std::stop_token stop) { Loop(stop); });
+}
+
+void CollectionEngine::Stop() {
+  if (!thread_.joinable()) return;
+  thread_.request_stop();
+  thread_.join();
+}
+
+void CollectionEngine::Loop(std::stop_token stop) {
+  while (!stop.stop_requested()) {
+    long long wait_ms = kMinAdaptiveWaitMs;
+    try {
+      wait_ms = RunCycle();
+    } catch (const std::exception& e) {
+      parts_.log.Notify(std::string(kPrefix) + e.what());
+    } catch (...) {
+      parts_.log.Notify(std::string(kPrefix) + "erreur inattendue");
+    }
+    parts_.clock.SleepFor(Clock::Duration{wait_ms}, stop);
+  }
+}
+
+long long CollectionEngine::RunCycle() {
+  if (!initialised_) {
+    refresh_ms_ = parts_.config.Number("GENERAL_RefreshServices") * 1000;
+    offset_service_ = parts_.config.Number("CONSOLE_OffsetService");
+    parts_.log.SetConnectionStatusText("Initialisation de la connexion");
+    initialised_ = true;
+  }
+  postponement_ = 0;
+  const long long cycle_start = parts_.clock.NowSeconds();
+
+  if (parts_.station.LoadLibrary() != 1) {
+    parts_.log.Notify("Erreur d'ouverture de la librairie VantagePro.dll");
+    return WaitAfter(cycle_start, false);
+  }
+
+  parts_.record.CycleSuccessCount = 0;
+  if (parts_.record.LinkConnected == 0) Connect();
+
+  if (parts_.record.LinkConnected == 1) {
+    parts_.show_link_state(3);
+    if (parts_.station.IsNewLoopPackageSupported() == 0) {
+      parts_.log.Notify(std::string(kPrefix) +
+                        "La console ne supporte pas la fonction Loop Package.");
+    }
+    StationDateTime time;
+    parts_.station.GetStationTime(&time);
+    parts_.record.Update([&](StationData& d) { d.StationTime = time; });
+    RunServices(cycle_start);
+    parts_.log.SetServiceStatusText("---");
+    parts_.show_link_state(1);
+  } else {
+    parts_.show_link_state(0);
+  }
+
+  if (parts_.record.LinkConnected == 1 &&
+      parts_.clock.NowSeconds() - cycle_start > kLongCycleSeconds) {
+    parts_.station.Close(parts_.record.LinkKind);
+    parts_.record.LinkConnected = 0;
+    parts_.show_link_state(4);
+  } else if (parts_.record.LinkConnected == 0) {
+    parts_.show_link_state(0);
+  }
+  return WaitAfter(cycle_start, true);
+}
+
+void CollectionEngine::Connect() {
+  std::string address = parts_.config.Value("CONSOLE_adresse");
+  const std::string type = parts_.config.Value("CONSOLE_type");
+  parts_.log.SetConnectionStatusText("Tentative de connexion : " + type + " : " + address);
+
+  int kind = parts_.record.LinkKind;
+  if (type == "USB") {
+    kind = kLinkUsb;
+    if (address == "auto") address = std::to_string(parts_.station.UsbSerialNumber());
+  } else if (type == "IP") {
+    kind = kLinkTcpIp;
+  } else if (type == "SERIAL") {
+    kind = kLinkSerial;
+  }
+  parts_.record.LinkKind = kind;
+
+  const long long timeout_ms =
+      std::clamp<long long>(parts_.config.Number("CONSOLE_ConnectionTimeout") * 1000, 0LL,
+                            static_cast<long long>(INT32_MAX));
+  const int code = parts_.station.Connect(kind, address, static_cast<int>(timeout_ms));
+  if (code == 1) {
+    parts_.record.LinkConnected = 1;
+    parts_.log.SetConnectionStatusText("OK:\n" + type + " : " + address);
+    return;
+  }
+  parts_.record.LinkConnected = 0;
+  parts_.log.SetConnectionStatusText("Impossible de se connecter à la console :\n" + type + " : " +
+                                     address);
+  parts_.log.Notify("Impossible de se connecter à la console !");
+  parts_.log.Notify("Type : " + type + " | Adresse : " + address);
+  parts_.log.Notify(ResultCodeText(code));
+}
+
+void CollectionEngine::RunServices(long long cycle_start) {
+  // Every registered service in list order, gaps in the positions included:
+  // a service left out of the configuration never hides the ones after it.
+  for (const ServiceSchedule::Entry& entry : parts_.schedule.Entries()) {
+    if (entry.next_run > cycle_start) continue;
+    const auto service = parts_.services.find(entry.name);
+    if (service == parts_.services.end()) continue;
+
+    parts_.log.SetServiceStatusText(entry.name);
+    if (service->second() == 1) {
+      parts_.fresh_flags.Raise(entry.name);
+      const long long now = parts_.clock.NowSeconds();
+      const long long next = now + parts_.config.Number("SERVICES_" + entry.name);
+      parts_.schedule.SetNextRun(entry.name, next);
+      parts_.service_times.Show(entry.name, now, next);
+      if (entry.name == "CurrentData" || entry.name == "Alarm") ++parts_.record.CycleSuccessCount;
+    } else {
+      postponement_ += offset_service_;
+    }
+  }
+}
+
+long long CollectionEngine::WaitAfter(long long cycle_start, bool library_loaded) {
+  // A negative period would make the loop spin: it selects the adaptive wait too.
+  if (refresh_ms_ > 0) return refresh_ms_;
+
+  const long long now = parts_.clock.NowSeconds();
+  long long wait_ms = std::max(kMinAdaptiveWaitMs, (now - cycle_start) * 1000);
+  if (!library_loaded) wait_ms = std::min(wait_ms, kMaxLoadFailureWaitMs);
+  parts_.log.SetServiceStatusText("Prochaine collecte des données dans " +
+                                  std::to_string(wait_ms / 1000) + " secondes. " +
+                                  FormatNextCollectTime(now + wait_ms / 1000 + postponement_));
+  return wait_ms;
+}
+
+}  // namespace tv

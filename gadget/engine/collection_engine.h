@@ -1,0 +1,83 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <stop_token>
+#include <string>
+#include <thread>
+
+#include "gadget/engine/activity_log.h"
+#include "gadget/engine/service_times.h"
+#include "gadget/engine/station_port.h"
+#include "gadget/engine/station_record.h"
+#include "lib/common/clock.h"
+#include "lib/common/service_tables.h"
+#include "lib/config/config_table.h"
+
+namespace tv {
+
+// A collection service: 1 when the run succeeded, 0 when it failed (the
+// service reports its own failure).
+using ServiceRun = std::function<int()>;
+using ServiceTable = std::map<std::string, ServiceRun, std::less<>>;
+
+// Shortest wait between two cycles in adaptive mode, and the bounds of the
+// wait after a cycle whose station library could not be loaded.
+inline constexpr long long kMinAdaptiveWaitMs = 2500;
+inline constexpr long long kMaxLoadFailureWaitMs = 30000;
+// A cycle longer than this (whole seconds) closes the link afterwards.
+inline constexpr long long kLongCycleSeconds = 3;
+
+// What the collection engine works with. Everything must outlive the engine.
+struct EngineParts {
+  const ConfigTable& config;
+  Clock& clock;
+  StationPort& station;
+  StationRecord& record;
+  ServiceSchedule& schedule;
+  ServiceFreshFlags& fresh_flags;
+  ActivityLog& log;
+  ServiceTimesList& service_times;
+  ServiceTable services;
+  // Shows the link state (0 down, 1 up, 3 exchanging, 4 exchange finished).
+  std::function<void(int)> show_link_state;
+};
+
+// The background collection: in an endless loop of cycles it loads the
+// station library, opens the link when it is closed, runs each registered
+// service whose time has come, closes the link after a long cycle and waits.
+class CollectionEngine {
+ public:
+  explicit CollectionEngine(EngineParts parts);
+  ~CollectionEngine();
+
+  CollectionEngine(const CollectionEngine&) = delete;
+  CollectionEngine& operator=(const CollectionEngine&) = delete;
+
+  // Starts the collection thread (the program never stops it; Stop is for
+  // tests and orderly shutdowns).
+  void Start();
+  void Stop();
+
+  // One cycle without its wait; returns the wait in milliseconds that
+  // follows it. Sets the connection status text before the first cycle.
+  long long RunCycle();
+
+  // Postponement announced after the last cycle, in seconds.
+  long long Postponement() const { return postponement_; }
+
+ private:
+  void Loop(std::stop_token stop);
+  void Connect();
+  void RunServices(long long cycle_start);
+  long long WaitAfter(long long cycle_start_ms, bool library_loaded);
+
+  EngineParts parts_;
+  long long refresh_ms_ = 0;
+  long long offset_service_ = 0;
+  bool initialised_ = false;
+  long long postponement_ = 0;
+  std::jthread thread_;
+};
+
+}  // namespace tv

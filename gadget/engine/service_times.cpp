@@ -1,0 +1,54 @@
+#include "gadget/engine/service_times.h"
+
+#include <ctime>
+
+namespace tv {
+namespace {
+
+std::tm LocalTime(long long seconds) {
+  const std::time_t t = static_cast<std::time_t>(seconds);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return tm;
+}
+
+}  // namespace
+
+std::string FormatServiceTime(long long seconds) {
+  const std::tm tm = LocalTime(seconds);
+  char buffer[64];
+  if (std::strftime(buffer, sizeof buffer, "%d/%m/%Y - %H:%M:%S", &tm) == 0) return "";
+  return buffer;
+}
+
+std::string FormatNextCollectTime(long long seconds) {
+  const std::tm tm = LocalTime(seconds);
+  char buffer[32];
+  if (std::strftime(buffer, sizeof buffer, "(%H:%M:%S)", &tm) == 0) return "";
+  return buffer;
+}
+
+ServiceTimesList::ServiceTimesList(Window& window) : window_(window) {}
+
+void ServiceTimesList::Show(std::string_view name, long long last_run, long long next_run) {
+  std::string row(name);
+  row += '\n';
+  row += FormatServiceTime(last_run);
+  row += '\n';
+  row += FormatServiceTime(next_run);
+
+  std::lock_guard lock(mutex_);
+  if (auto it = row_of_.find(name); it != row_of_.end()) {
+    // The list widget has no row replacement: rebuild it with the rows in
+    // their places.
+    rows_[it->second] = std::move(row);
+    window_.ClearRows(Field::ServiceList);
+    for (const std::string& r : rows_) window_.AppendRow(Field::ServiceList, r);
+    return;
+  }
+  row_of_.emplace(std::string(name), rows_.size());
+  rows_.push_back(row);
+  window_.AppendRow(Field::ServiceList, row);
+}
+
+}  // namespace tv

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gadget/window/window.h"
+
+namespace tv {
+
+// Local time of `seconds` as "%dd/%mm/%yyyy - %hh:%ii:%ss" ("08/12/2026 - 00:18:11").
+std::string FormatServiceTime(long long seconds);
+// Local time of `seconds` as "(%hh:%ii:%ss)".
+std::string FormatNextCollectTime(long long seconds);
+
+// The service times list of the activity page: one row per service that has
+// run, "name\nlast run\nnext run". A service keeps the row it got first.
+class ServiceTimesList {
+ public:
+  explicit ServiceTimesList(Window& window);
+
+  void Show(std::string_view name, long long last_run, long long next_run);
+
+ private:
+  Window& window_;
+  std::mutex mutex_;
+  std::map<std::string, std::size_t, std::less<>> row_of_;
+  std::vector<std::string> rows_;
+};
+
+}  // namespace tv
