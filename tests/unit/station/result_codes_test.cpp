@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <string>
 
@@ -23,14 +22,7 @@ TEST(ResultCodeText, KnownAndUnknownCodes) {
       {"data error", 32768, "32768 | ERREUR : Erreur de données."},
       {"communication error loses its minus sign", -32701,
        "32701 | Erreur de communication entre l'application et la console."},
-      {"library start", -32700, "32700 | Problème de démarrage avec la librairie VantagePro.dll."},
       {"open error", -32703, "32703 | Erreur d'ouverture de communication."},
-      {"needs a load", -32704,
-       "32704 | Cette fonctionalité requièrre un chargement ou une initialisation de fonction "
-       "supplémentaire."},
-      {"buffer too small", -32706,
-       "32706 | Mémoire ou emplacement mémoire trop petite pour pouvoir y inscrire les données."},
-      {"bad parameters", -32707, "32707 | Mauvais paramètres."},
       {"dashed negative", -32768, "32768 | Valeur négative."},
       {"unknown positive code: contact text alone", 2, contact},
       {"unknown negative code: contact text alone", -1, contact},
