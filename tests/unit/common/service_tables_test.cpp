@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "lib/config/config_file.h"
@@ -82,42 +80,6 @@ TEST(ServiceSchedule, UnknownNamesAreNeverAdded) {
   flags.Raise("HiLow");
   EXPECT_TRUE(flags.Lower("HiLow"));
   EXPECT_FALSE(flags.IsRaised("HiLow"));
-}
-
-// One thread raises after each run, another takes the flag like the display
-// does: every raise is seen at least once and the last one is never lost.
-TEST(ServiceFreshFlags, RaisesAreNotLostBetweenThreads) {
-  ServiceFreshFlags flags;
-  ServiceSchedule schedule;
-  flags.Register("CurrentData");
-  schedule.Register("CurrentData", 1);
-  std::atomic<bool> done{false};
-  int taken = 0;
-  std::jthread display([&] {
-    while (!done.load()) {
-      if (flags.TakeRaised("CurrentData")) ++taken;
-      (void)schedule.NextRun("CurrentData");
-    }
-  });
-  for (int i = 1; i <= 1000; ++i) {
-    schedule.SetNextRun("CurrentData", i);
-    flags.Raise("CurrentData");
-  }
-  done = true;
-  display.join();
-  if (flags.TakeRaised("CurrentData")) ++taken;
-  EXPECT_GE(taken, 1);
-  EXPECT_FALSE(flags.IsRaised("CurrentData"));
-  EXPECT_EQ(schedule.NextRun("CurrentData"), 1000);
-}
-
-TEST(RegisterServices, ProcessWideTables) {
-  ConfigTable config;
-  LoadIniText("[SERVICES]\nAlarm=60\n", config, "");
-  RegisterServices(kServiceList, config);
-  EXPECT_EQ(TheServiceSchedule().Names(), std::vector<std::string>{"Alarm"});
-  EXPECT_EQ(TheServiceSchedule().Position("Alarm"), 2);
-  EXPECT_TRUE(TheServiceFreshFlags().Contains("Alarm"));
 }
 
 }  // namespace
