@@ -1,0 +1,92 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "stationlib/byte_stream.h"
+
+namespace tv::stationlib {
+
+// Time bounds of the exchanges with the console.
+struct LinkTimings {
+  // Each wake-up attempt waits this long for LF CR.
+  std::chrono::milliseconds wake_timeout{1200};
+  int wake_attempts = 3;
+  // Time allowed for the first byte of a reply (ACK, "OK").
+  std::chrono::milliseconds reply_timeout{2000};
+  // After a bare line end where an ACK was expected, the console is taken to
+  // have refused the command if nothing else comes within this time.
+  std::chrono::milliseconds refusal_grace{300};
+  // A binary block must arrive whole within its wire time plus this margin
+  // (consoles have been seen pausing for up to two seconds mid-packet).
+  std::chrono::milliseconds block_margin{2500};
+  // Re-asks (NAK) of a block whose CRC failed, per command attempt.
+  int crc_retries = 2;
+  // Command attempts, each after a fresh wake-up.
+  int command_attempts = 2;
+};
+
+enum class LinkError {
+  kNone,
+  kNoWake,       // the console never answered the wake-up
+  kNoReply,      // no acknowledgement or no complete reply in time
+  kBadCrc,       // the block kept failing its CRC
+  kClosed,       // the line or the connection went away
+  kInterrupted,  // the link is being closed from another thread
+};
+
+// The framing layer: wake-up, commands, acknowledgement, binary blocks with
+// their CRC and text replies. Not thread-safe except Interrupt(), BytesExchanged()
+// and Failed(): the owner serialises the exchanges.
+class ConsoleLink {
+ public:
+  explicit ConsoleLink(std::unique_ptr<ByteStream> stream, LinkTimings timings = {});
+
+  // Wakes the console: LF, expect LF CR, a bounded number of times.
+  bool Wake();
+
+  // Sends `command` (without its line end) and reads ACK, then `data_size`
+  // bytes and, when `with_crc`, their CRC. A block failing its CRC is asked
+  // again with NAK; a missing reply is retried after a fresh wake-up.
+  // `attempts` overrides the number of command attempts (0: the default).
+  std::optional<std::vector<std::uint8_t>> Binary(std::string_view command, std::size_t data_size,
+                                                  bool with_crc = true, int attempts = 0);
+
+  // Sends `command` and reads a text reply: "OK", then `lines` lines.
+  std::optional<std::vector<std::string>> Text(std::string_view command, std::size_t lines);
+
+  // Makes the running and every later exchange fail with kInterrupted.
+  void Interrupt();
+
+  LinkError LastError() const { return last_error_; }
+  // True once the line went away or was interrupted: every exchange fails.
+  bool Failed() const { return failed_.load(); }
+  // Bytes sent plus bytes received since the link was opened.
+  std::uint64_t BytesExchanged() const { return bytes_.load(); }
+
+ private:
+  bool Send(std::string_view what, std::span<const std::uint8_t> bytes);
+  IoStatus ReadSome(std::span<std::uint8_t> out, std::size_t& got, Deadline deadline);
+  // Reads exactly out.size() bytes before the deadline.
+  IoStatus ReadExact(std::span<std::uint8_t> out, Deadline deadline);
+  // Reads up to the ACK, skipping line ends. kNone when seen.
+  LinkError ReadAck();
+  LinkError FromIo(IoStatus status);
+  Deadline BlockDeadline(std::size_t bytes) const;
+  bool SendCommand(std::string_view command);
+
+  std::unique_ptr<ByteStream> stream_;
+  LinkTimings timings_;
+  LinkError last_error_ = LinkError::kNone;
+  std::atomic<bool> failed_{false};
+  std::atomic<std::uint64_t> bytes_{0};
+};
+
+}  // namespace tv::stationlib

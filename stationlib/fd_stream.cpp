@@ -1,0 +1,97 @@
+#include "stationlib/fd_stream.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+namespace tv::stationlib {
+
+FdStream::FdStream(int fd, int baud_rate)
+    : fd_(fd),
+      event_fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      baud_rate_(baud_rate),
+      is_tty_(fd >= 0 && ::isatty(fd) == 1) {}
+
+FdStream::~FdStream() {
+  if (fd_ >= 0) ::close(fd_);
+  if (event_fd_ >= 0) ::close(event_fd_);
+}
+
+void FdStream::Interrupt() {
+  interrupted_.store(true);
+  if (event_fd_ >= 0) {
+    const std::uint64_t one = 1;
+    // A full counter still wakes the poll; nothing to do on failure.
+    [[maybe_unused]] const ssize_t n = ::write(event_fd_, &one, sizeof one);
+  }
+}
+
+IoStatus FdStream::WaitFor(short events, Deadline deadline) {
+  for (;;) {
+    if (interrupted_.load()) return IoStatus::kInterrupted;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+    // Round up so that a deadline a fraction of a millisecond away still polls once.
+    const int timeout_ms = left.count() < 0 ? 0 : static_cast<int>(left.count()) + 1;
+    pollfd fds[2] = {{fd_, events, 0}, {event_fd_, POLLIN, 0}};
+    const int n = ::poll(fds, 2, timeout_ms);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return IoStatus::kClosed;
+    }
+    if (interrupted_.load() || (fds[1].revents & POLLIN) != 0) return IoStatus::kInterrupted;
+    if (n == 0) {
+      if (SteadyClock::now() >= deadline) return IoStatus::kTimeout;
+      continue;
+    }
+    if ((fds[0].revents & events) != 0) return IoStatus::kOk;
+    if ((fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) return IoStatus::kClosed;
+  }
+}
+
+IoStatus FdStream::Write(std::span<const std::uint8_t> data, Deadline deadline) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const IoStatus ready = WaitFor(POLLOUT, deadline);
+    if (ready != IoStatus::kOk) return ready;
+    const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EAGAIN || errno == EINTR) continue;
+      return IoStatus::kClosed;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return IoStatus::kOk;
+}
+
+IoStatus FdStream::Read(std::span<std::uint8_t> out, std::size_t& got, Deadline deadline) {
+  got = 0;
+  if (out.empty()) return IoStatus::kOk;
+  for (;;) {
+    const IoStatus ready = WaitFor(POLLIN, deadline);
+    if (ready != IoStatus::kOk) return ready;
+    const ssize_t n = ::read(fd_, out.data(), out.size());
+    if (n > 0) {
+      got = static_cast<std::size_t>(n);
+      return IoStatus::kOk;
+    }
+    if (n == 0) return IoStatus::kClosed;  // EOF: the peer closed
+    if (errno == EAGAIN || errno == EINTR) continue;
+    return IoStatus::kClosed;  // EIO: a pseudo-terminal whose other side closed
+  }
+}
+
+void FdStream::DiscardInput() {
+  if (is_tty_) ::tcflush(fd_, TCIFLUSH);
+  std::uint8_t sink[256];
+  for (;;) {
+    const ssize_t n = ::read(fd_, sink, sizeof sink);
+    if (n <= 0) break;
+  }
+}
+
+}  // namespace tv::stationlib
