@@ -257,11 +257,12 @@ void WeatherModel::Step(double dt, const EepromImage& e) {
       Uniform() < scenario_.rain_chance_per_h * hours) {
     raining_ = true;
     rain_left_s_ = 1800 + Uniform() * 7200;
-    rain_intensity_ = scenario_.rain_rate_clicks_h * (0.3 + Uniform());
+    rain_intensity_ = scenario_.rain_rate_clicks_h * (0.7 + 0.6 * Uniform());
   }
   double clicks_now = 0;
   if (raining_) {
-    rain_left_s_ -= dt;
+    // A storm scenario rains throughout; showers end.
+    if (!scenario_.raining_at_start) rain_left_s_ -= dt;
     if (rain_left_s_ <= 0) raining_ = false;
     const double rate = std::max(1.0, rain_intensity_ * (0.6 + 0.8 * Uniform()));
     rain_fraction_ += rate * hours;
