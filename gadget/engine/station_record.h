@@ -10,14 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "lib/config/config_keys.h"
 #include "lib/station/result_codes.h"
 
 namespace tv {
-
-// Link kinds, as recorded in StationRecord::LinkKind.
-inline constexpr int kLinkSerial = 0;
-inline constexpr int kLinkTcpIp = 1;
-inline constexpr int kLinkUsb = 2;
 
 // Current conditions, in display units (°C, hPa, km/h, mm). A value the
 // console has no reading for keeps the library's no-data code, which
@@ -208,8 +204,6 @@ const std::vector<HiLowEntryDef>& HiLowEntries();
 struct HiLowValue {
   float value = 0;
   StationDateTime time;  // day records only
-
-  bool operator==(const HiLowValue&) const = default;
 };
 
 // Records of the day, month and year in the library's units (°F, mph, inches,
@@ -221,8 +215,6 @@ struct HiLowGroup {
   static int IndexOf(std::string_view name, HiLowPeriod period);
   // The value, or nullptr when the entry does not exist.
   const HiLowValue* Find(std::string_view name, HiLowPeriod period) const;
-
-  bool operator==(const HiLowGroup&) const = default;
 };
 
 // Everything collected from the console. Copyable: readers hold a snapshot.
@@ -236,8 +228,6 @@ struct StationData {
   StationDateTime StationTime;
   StationDateTime SunriseTime;
   StationDateTime SunsetTime;
-
-  bool operator==(const StationData&) const = default;
 };
 
 // The station data record shared by the collection thread (its only writer)
@@ -252,7 +242,7 @@ class StationRecord {
   void Update(const std::function<void(StationData&)>& change);
 
   std::atomic<int> LinkConnected{0};
-  std::atomic<int> LinkKind{kLinkSerial};
+  std::atomic<int> LinkKind{kLinkSerial};  // kLinkSerial, kLinkTcpIp or kLinkUsb
   std::atomic<int> CycleSuccessCount{0};
 
  private:

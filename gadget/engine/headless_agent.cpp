@@ -1,0 +1,173 @@
+#include "gadget/engine/headless_agent.h"
+
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "gadget/display/state_indicators.h"
+#include "gadget/engine/activity_log.h"
+#include "gadget/engine/collection_engine.h"
+#include "gadget/engine/current_data_service.h"
+#include "gadget/engine/service_times.h"
+#include "gadget/engine/services.h"
+#include "lib/common/service_tables.h"
+#include "lib/vocabulary/wind_direction.h"
+
+namespace tv {
+namespace {
+
+// Passes every call on to the window it wraps and prints the log lines.
+class PrintingWindow final : public Window {
+ public:
+  PrintingWindow(Window& inner, std::ostream& out, Clock& clock)
+      : inner_(inner), out_(out), clock_(clock) {}
+
+  void Print(std::string_view line) {
+    std::string text = FormatLogStamp(clock_.NowSeconds());
+    text += ' ';
+    text += line;
+    text += '\n';
+    std::lock_guard lock(mutex_);
+    out_ << text << std::flush;
+  }
+
+  void SetText(Field field, std::string_view text) override { inner_.SetText(field, text); }
+  void SetPicture(Field field, ImageHandle image) override { inner_.SetPicture(field, image); }
+  void SetVisible(Field field, bool visible) override { inner_.SetVisible(field, visible); }
+  void SelectPage(int index) override { inner_.SelectPage(index); }
+  void ClearRows(Field list) override { inner_.ClearRows(list); }
+  void InsertRow(Field list, int position, std::string_view columns) override {
+    inner_.InsertRow(list, position, columns);
+  }
+  void AppendRow(Field list, std::string_view columns) override { inner_.AppendRow(list, columns); }
+  int RowCount(Field list) override { return inner_.RowCount(list); }
+  void ClearTree(Field tree) override { inner_.ClearTree(tree); }
+  void AppendTreeItem(Field tree, std::string_view text, ImageHandle image, int level) override {
+    inner_.AppendTreeItem(tree, text, image, level);
+  }
+  void InsertLine(Field list, int position, std::string_view line) override {
+    inner_.InsertLine(list, position, line);
+    if (list == Field::AppLogList) Print(line);
+  }
+  void RemoveLine(Field list, int position) override { inner_.RemoveLine(list, position); }
+  int LineCount(Field list) override { return inner_.LineCount(list); }
+  bool IsPressed(Field button) override { return inner_.IsPressed(button); }
+  void ShowWindow() override { inner_.ShowWindow(); }
+  void HideWindow() override { inner_.HideWindow(); }
+  void ActivateWindow() override { inner_.ActivateWindow(); }
+  void SetTrayTooltip(std::string_view text) override { inner_.SetTrayTooltip(text); }
+  void ShowBalloon(std::string_view title, std::string_view text, int icon_kind,
+                   int seconds) override {
+    inner_.ShowBalloon(title, text, icon_kind, seconds);
+  }
+  void DrawWindRose(Field field, ImageHandle background, std::string_view text,
+                    double angle_degrees, int start_x, int start_y) override {
+    inner_.DrawWindRose(field, background, text, angle_degrees, start_x, start_y);
+  }
+
+ private:
+  Window& inner_;
+  std::ostream& out_;
+  Clock& clock_;
+  std::mutex mutex_;
+};
+
+std::string Decimal(float value, int decimals) {
+  if (IsValidResult(value) != 1) return "---";
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, static_cast<double>(value));
+  return buffer;
+}
+
+std::string Whole(int value) {
+  if (IsValidResult(static_cast<float>(value)) != 1) return "---";
+  return std::to_string(value);
+}
+
+}  // namespace
+
+std::string CurrentConditionsSummary(const StationData& data) {
+  const CurrentDataGroup& c = data.CurrentData;
+  std::string s = "Conditions actuelles : intérieur " + Decimal(c.InsideTemp, 1) + " °C " +
+                  Whole(c.InsideHumidity) + " % | extérieur " + Decimal(c.OutsideTemp, 1) + " °C " +
+                  Whole(c.OutsideHumidity) + " % | rosée " + Decimal(c.DewPt, 1) +
+                  " °C | pression " + Decimal(c.Barometer, 1) + " hPa | vent " +
+                  Decimal(c.WindSpeed, 1) + " km/h " + WindDirectionName(c.WindDirText) + " (" +
+                  Whole(c.WindDir) + "°) | pluie du jour " + Decimal(c.DailyRain, 1) +
+                  " mm, intensité " + Decimal(c.RainRate, 1) + " mm/h";
+  return s;
+}
+
+int RunHeadless(const ConfigTable& config, Window& window, std::ostream& out, std::stop_token stop,
+                Clock& clock) {
+  PrintingWindow printing(window, out, clock);
+  auto log = std::make_shared<ActivityLog>(printing, config, clock);
+  InstallActivityLog(log);
+
+  ServiceSchedule& schedule = TheServiceSchedule();
+  ServiceFreshFlags& flags = TheServiceFreshFlags();
+  RegisterServices(kServiceList, config, schedule, flags);
+
+  StationRecord& record = TheStationRecord();
+  LibraryStationPort station;
+  ServiceTimesList service_times(printing);
+  ServiceContext context{config, clock, record, *log};
+  CurrentDataService current_data(context);
+  ServiceTable services = MakeServiceTable(context, current_data);
+  services["CurrentData"] = [&] {
+    const int result = current_data.Run();
+    if (result == 1) printing.Print(CurrentConditionsSummary(record.Snapshot()));
+    return result;
+  };
+
+  {
+    CollectionEngine engine(EngineParts{
+        .config = config,
+        .clock = clock,
+        .station = station,
+        .record = record,
+        .schedule = schedule,
+        .fresh_flags = flags,
+        .log = *log,
+        .service_times = service_times,
+        .services = std::move(services),
+        .show_link_state = [&printing,
+                            &clock](int state) { ShowLinkState(printing, state, clock); },
+    });
+    engine.Start();
+
+    std::mutex m;
+    std::condition_variable_any stopped;
+    std::unique_lock lock(m);
+    stopped.wait(lock, stop, [] { return false; });
+    engine.Stop();
+  }
+  // No blinking task may outlive the window it blinks on.
+  ShowLinkState(printing, kLinkDown, clock);
+  InstallActivityLog(nullptr);
+  return 0;
+}
+
+int RunHeadlessUntilSignal(const ConfigTable& config, Window& window, std::ostream& out) {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+  std::stop_source source;
+  std::thread waiter([&] {
+    int received = 0;
+    sigwait(&signals, &received);
+    source.request_stop();
+  });
+  const int code = RunHeadless(config, window, out, source.get_token());
+  waiter.join();
+  return code;
+}
+
+}  // namespace tv

@@ -1,0 +1,162 @@
+#pragma once
+
+// A collection engine wired to a fake console and fake services, in
+// simulated time.
+
+#include <cstdlib>
+#include <ctime>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "gadget/engine/activity_log.h"
+#include "gadget/engine/collection_engine.h"
+#include "gadget/engine/service_times.h"
+#include "gadget/engine/station_port.h"
+#include "gadget/engine/station_record.h"
+#include "gadget/window/memory_window.h"
+#include "lib/common/clock.h"
+#include "lib/common/service_tables.h"
+#include "lib/config/config_table.h"
+
+namespace tv::testing {
+
+// Times in the expected texts are written in UTC.
+inline void UseUtc() {
+  static const bool done = [] {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    return true;
+  }();
+  (void)done;
+}
+
+class FakeStation final : public StationPort {
+ public:
+  int LoadLibrary() override {
+    std::lock_guard lock(mutex);
+    ++loads;
+    return load_result;
+  }
+  int Connect(int kind, const std::string& address, int timeout_ms) override {
+    std::lock_guard lock(mutex);
+    connects.push_back({kind, address, timeout_ms});
+    if (connect_results.empty()) return 1;
+    const int code = connect_results.front();
+    connect_results.pop_front();
+    return code;
+  }
+  std::int32_t UsbSerialNumber() override { return usb_serial; }
+  int IsNewLoopPackageSupported() override { return loop_supported; }
+  int GetStationTime(StationDateTime* time) override {
+    *time = station_time;
+    return 1;
+  }
+  void Close(int kind) override {
+    std::lock_guard lock(mutex);
+    closes.push_back(kind);
+  }
+
+  struct ConnectCall {
+    int kind;
+    std::string address;
+    int timeout_ms;
+    bool operator==(const ConnectCall&) const = default;
+  };
+
+  std::mutex mutex;
+  int load_result = 1;
+  int loads = 0;
+  std::deque<int> connect_results;  // 1 when empty
+  std::vector<ConnectCall> connects;
+  std::vector<int> closes;
+  std::int32_t usb_serial = 0;
+  int loop_supported = 1;
+  StationDateTime station_time{5, 7, 3, 2, 2010};
+};
+
+struct EngineRig {
+  ConfigTable config;
+  ManualClock clock;
+  FakeStation station;
+  StationRecord record;
+  ServiceSchedule schedule;
+  ServiceFreshFlags flags;
+  MemoryWindow window;
+  ActivityLog log{window, config, clock};
+  ServiceTimesList service_times{window};
+
+  std::mutex mutex;
+  std::vector<std::string> runs;         // services in the order they ran
+  std::vector<int> link_states;          // every ShowLinkState
+  std::map<std::string, int> results;    // 1 when absent
+  std::map<std::string, int> durations;  // seconds a run takes
+  std::unique_ptr<CollectionEngine> engine;
+
+  EngineRig() {
+    UseUtc();
+    config.Set("CONSOLE", "type", "IP");
+    config.Set("CONSOLE", "adresse", "127.0.0.1@22222");
+    config.Set("CONSOLE", "ConnectionTimeout", "5");
+  }
+
+  // Registers the services that have a "SERVICES_" key and builds the engine.
+  void Build(std::vector<std::string> extra_services = {}) {
+    RegisterServices(kServiceList, config, schedule, flags);
+    ServiceTable table;
+    std::vector<std::string> names{"CurrentData", "Alarm", "HiLow", "ConfigStation", "Calibration"};
+    names.insert(names.end(), extra_services.begin(), extra_services.end());
+    for (const std::string& name : names) {
+      table[name] = [this, name] {
+        int result = 1;
+        int duration = 0;
+        {
+          std::lock_guard lock(mutex);
+          runs.push_back(name);
+          if (auto it = results.find(name); it != results.end()) result = it->second;
+          if (auto it = durations.find(name); it != durations.end()) duration = it->second;
+        }
+        clock.Advance(std::chrono::seconds{duration});
+        return result;
+      };
+    }
+    engine = std::make_unique<CollectionEngine>(EngineParts{
+        .config = config,
+        .clock = clock,
+        .station = station,
+        .record = record,
+        .schedule = schedule,
+        .fresh_flags = flags,
+        .log = log,
+        .service_times = service_times,
+        .services = std::move(table),
+        .show_link_state =
+            [this](int state) {
+              std::lock_guard lock(mutex);
+              link_states.push_back(state);
+            },
+    });
+  }
+
+  // One cycle followed by its wait in simulated time; returns the wait.
+  long long Cycle() {
+    const long long wait = engine->RunCycle();
+    clock.Advance(std::chrono::milliseconds{wait});
+    return wait;
+  }
+
+  std::vector<std::string> TakeRuns() {
+    std::lock_guard lock(mutex);
+    return std::exchange(runs, {});
+  }
+  std::vector<int> TakeLinkStates() {
+    std::lock_guard lock(mutex);
+    return std::exchange(link_states, {});
+  }
+  long long Now() const { return clock.NowSeconds(); }
+};
+
+}  // namespace tv::testing
