@@ -42,7 +42,7 @@ CurrentConditions DecodeCurrent(std::span<const std::uint8_t> loop,
   const double rain = RainUnitFromMm(click_mm);
   const double inch = RainUnitFromMm(25.4);
 
-  c.has_loop2 = loop2.size() >= proto::kLoopPacketSize;
+  c.has_loop2 = loop2.size() >= proto::kLoopCrcCoverage;  // the CRC is already stripped
   c.bar_trend = KnownTrend(L(Loop::kBarTrend));
   c.barometer = L(Loop::kBarometer);
   c.inside_temp = L(Loop::kInsideTemp);
