@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "gadget/engine/activity_log.h"
+#include "gadget/engine/service_times.h"
+#include "lib/common/balloon.h"
+#include "tests/unit/engine/engine_rig.h"
+
+namespace tv {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class RecordingSink final : public BalloonSink {
+ public:
+  void Show(const BalloonRequest& request) override {
+    std::lock_guard lock(mutex_);
+    shown_.push_back(request);
+  }
+  std::vector<BalloonRequest> Shown() {
+    std::lock_guard lock(mutex_);
+    return shown_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<BalloonRequest> shown_;
+};
+
+TEST(ActivityLog, NewestLineOnTopAndCopiedToTheErrorStreamWithATimestamp) {
+  testing::UseUtc();
+  ConfigTable config;
+  ManualClock clock;
+  MemoryWindow window;
+  std::ostringstream errors;
+  ActivityLog log(window, config, clock, &errors);
+  log.Notify("première");
+  log.Notify("seconde");
+  EXPECT_EQ(window.Lines(Field::AppLogList), (Lines{"seconde", "première"}));
+  EXPECT_EQ(errors.str(), "2023-11-14 22:13:20 première\n2023-11-14 22:13:20 seconde\n");
+}
+
+TEST(ActivityLog, KeepsOnlyTheNewestLines) {
+  ConfigTable config;
+  ManualClock clock;
+  MemoryWindow window;
+  ActivityLog log(window, config, clock);
+  // A console unreachable for days adds four lines every 2.5 s.
+  for (int i = 0; i < kAppLogMaxLines + 3; ++i) log.Notify("ligne " + std::to_string(i));
+  const Lines lines = window.Lines(Field::AppLogList);
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kAppLogMaxLines));
+  EXPECT_EQ(lines.front(), "ligne " + std::to_string(kAppLogMaxLines + 2)) << "newest kept";
+  EXPECT_EQ(lines.back(), "ligne 3") << "the three oldest dropped";
+}
+
+TEST(ActivityLog, CapHoldsUnderConcurrentWriters) {
+  ConfigTable config;
+  ManualClock clock;
+  MemoryWindow window;
+  ActivityLog log(window, config, clock, nullptr, 50);
+  std::vector<std::jthread> writers;
+  for (int w = 0; w < 4; ++w) {
+    writers.emplace_back([&log, w] {
+      for (int i = 0; i < 100; ++i) log.Notify(std::to_string(w) + ":" + std::to_string(i));
+    });
+  }
+  writers.clear();
+  EXPECT_EQ(window.LineCount(Field::AppLogList), 50);
+}
+
+TEST(ActivityLog, BalloonOnlyWhenNotifyIsExactlyOne) {
+  struct Row {
+    const char* legend;
+    const char* value;  // nullptr: key absent
+    bool balloon;
+  };
+  const Row rows[] = {
+      {"on", "1", true},
+      {"off", "0", false},
+      {"empty", "", false},
+      {"absent", nullptr, false},
+      {"not exactly 1", "1 ", false},
+  };
+  for (const Row& row : rows) {
+    auto sink = std::make_shared<RecordingSink>();
+    SetBalloonSink(sink);
+    ConfigTable config;
+    if (row.value != nullptr) config.Set("GENERAL", "Notify", row.value);
+    ManualClock clock;
+    MemoryWindow window;
+    ActivityLog log(window, config, clock);
+    log.Notify("Impossible de se connecter à la console !");
+    const auto shown = sink->Shown();
+    ASSERT_EQ(shown.size(), row.balloon ? 1U : 0U) << row.legend;
+    if (row.balloon) {
+      EXPECT_EQ(shown[0], BalloonRequest::Make("Teskaro Ventaro v1.0",
+                                               "Impossible de se connecter à la console !", 1, 1));
+    }
+    SetBalloonSink(nullptr);
+  }
+}
+
+TEST(ActivityLog, StatusTextsGoToTheirFields) {
+  ConfigTable config;
+  ManualClock clock;
+  MemoryWindow window;
+  ActivityLog log(window, config, clock);
+  log.SetConnectionStatusText("OK:\nIP : a@1");
+  log.SetServiceStatusText("HiLow");
+  EXPECT_EQ(window.Text(Field::LinkStateText), "OK:\nIP : a@1");
+  EXPECT_EQ(window.Text(Field::EngineStateText), "HiLow");
+}
+
+TEST(ServiceTimes, RowsKeepTheirPlaceWhenUpdated) {
+  testing::UseUtc();
+  MemoryWindow window;
+  ServiceTimesList list(window);
+  const long long t = 1'700'000'000;  // 14/11/2023 22:13:20 UTC
+  list.Show("CurrentData", t, t + 10);
+  list.Show("Alarm", t, t + 60);
+  list.Show("CurrentData", t + 10, t + 20);
+  list.Show("HiLow", t + 20, t + 3620);
+  EXPECT_EQ(window.Rows(Field::ServiceList),
+            (Lines{"CurrentData\n14/11/2023 - 22:13:30\n14/11/2023 - 22:13:40",
+                   "Alarm\n14/11/2023 - 22:13:20\n14/11/2023 - 22:14:20",
+                   "HiLow\n14/11/2023 - 22:13:40\n14/11/2023 - 23:13:40"}));
+}
+
+TEST(ServiceTimes, EngineShowsTheTimesOfSuccessfulRuns) {
+  testing::EngineRig rig;
+  rig.config.Set("SERVICES", "CurrentData", "10");
+  rig.config.Set("SERVICES", "Alarm", "60");
+  rig.durations["CurrentData"] = 1;
+  rig.Build();
+  rig.Cycle();
+  EXPECT_EQ(rig.window.Rows(Field::ServiceList),
+            (Lines{"CurrentData\n14/11/2023 - 22:13:21\n14/11/2023 - 22:13:31",
+                   "Alarm\n14/11/2023 - 22:13:21\n14/11/2023 - 22:14:21"}))
+      << "now is taken after the run";
+  EXPECT_TRUE(rig.flags.IsRaised("CurrentData"));
+  EXPECT_TRUE(rig.flags.IsRaised("Alarm"));
+}
+
+}  // namespace
+}  // namespace tv
