@@ -129,7 +129,7 @@ TEST_F(ConnectStationTest, Failures) {
     SCOPED_TRACE(c.legend);
     fake().Reset();
     fake().SetOpenResult(c.open_result);
-    fake().SetInit(c.init_result, 0);
+    fake().SetInit(c.init_result);
     const std::string address = c.kind == 0 ? "COM4" : c.kind == 1 ? "A@B" : "USB7";
     EXPECT_EQ(ConnectStation(c.kind, address, kLongWait), c.expected);
     EXPECT_EQ(fake().Calls(), c.calls);
@@ -149,13 +149,15 @@ TEST_F(ConnectStationTest, ZeroTimeOut) {
 // A console that answers after the wait gave up: the attempt fails, and the
 // late success is not recorded for it nor for the next attempt.
 TEST_F(ConnectStationTest, LateInitialisationDoesNotCount) {
-  fake().SetInit(0, 200);
+  fake().HoldInits(true);
   EXPECT_EQ(ConnectStation(1, "A@B", 5), -32700);
   EXPECT_EQ(fake().WaitForCalls("CloseTCPIPPort_V", 1, kLongWait), 1);
+  fake().HoldInits(false);
+  EXPECT_EQ(fake().WaitForCalls("InitStation_V", 1, kLongWait), 1);
   ASSERT_TRUE(fake().WaitInitsIdle(kLongWait));
   EXPECT_EQ(LastInitResult(), 0);
 
-  fake().SetInit(-32701, 0);
+  fake().SetInit(-32701);
   EXPECT_EQ(ConnectStation(1, "A@B", kLongWait), -32700);
   EXPECT_EQ(LastInitResult(), -32701);
 }
@@ -193,8 +195,9 @@ std::size_t Entries(const char* folder) {
 // Abandoned side threads end by themselves and nothing is left open: many
 // failed attempts leave the process with the threads and descriptors it had.
 TEST_F(ConnectStationTest, FailedAttemptsLeaveNothingBehind) {
-  fake().SetInit(1, 3);
+  fake().HoldInits(true);
   ConnectStation(0, "COM1", 1);  // warms up whatever the first attempt sets up
+  fake().HoldInits(false);
   ASSERT_TRUE(fake().WaitInitsIdle(kLongWait));
   const std::size_t threads = Entries("/proc/self/task");
   const std::size_t descriptors = Entries("/proc/self/fd");
@@ -205,7 +208,9 @@ TEST_F(ConnectStationTest, FailedAttemptsLeaveNothingBehind) {
     // Every other attempt the port does not open; the others time out in the
     // initialisation.
     fake().SetOpenResult(i % 2 == 0 ? -32703 : 0);
+    fake().HoldInits(true);
     if (ConnectStation(0, "COM1", 1) != 1) ++failures;
+    fake().HoldInits(false);
   }
   EXPECT_EQ(failures, kAttempts);
   ASSERT_TRUE(fake().WaitInitsIdle(kLongWait));

@@ -27,6 +27,7 @@ FakeStation Open() {
   Bind(handle, "FakeReset", fake.Reset);
   Bind(handle, "FakeSetOpenResult", fake.SetOpenResult);
   Bind(handle, "FakeSetInit", fake.SetInit);
+  Bind(handle, "FakeHoldInits", fake.HoldInits);
   Bind(handle, "FakeSetShortValue", fake.SetShortValue);
   Bind(handle, "FakeLog", fake.Log);
   Bind(handle, "FakeWaitForCalls", fake.WaitForCalls);

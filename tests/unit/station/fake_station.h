@@ -12,7 +12,8 @@ namespace tv {
 struct FakeStation {
   void (*Reset)() = nullptr;
   void (*SetOpenResult)(int) = nullptr;
-  void (*SetInit)(int result, int block_ms) = nullptr;
+  void (*SetInit)(int result) = nullptr;
+  void (*HoldInits)(bool held) = nullptr;
   void (*SetShortValue)(int) = nullptr;
   const char* (*Log)() = nullptr;
   int (*WaitForCalls)(const char* name, int count, int timeout_ms) = nullptr;

@@ -11,7 +11,6 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
@@ -24,7 +23,7 @@ std::vector<std::string> g_log;
 std::map<std::string, int> g_counts;
 int g_open_result = 0;
 int g_init_result = 0;
-int g_init_block_ms = 0;
+bool g_inits_held = false;
 int g_short_value = 0;
 int g_inits_running = 0;
 
@@ -61,7 +60,7 @@ FAKE_EXPORT void FakeReset() {
   g_counts.clear();
   g_open_result = 0;
   g_init_result = 0;
-  g_init_block_ms = 0;
+  g_inits_held = false;
   g_short_value = 0;
 }
 
@@ -70,11 +69,16 @@ FAKE_EXPORT void FakeSetOpenResult(int result) {
   g_open_result = result;
 }
 
-// InitStation_V answers `result` after `block_ms` milliseconds.
-FAKE_EXPORT void FakeSetInit(int result, int block_ms) {
+FAKE_EXPORT void FakeSetInit(int result) {
   std::lock_guard lock(g_mutex);
   g_init_result = result;
-  g_init_block_ms = block_ms;
+}
+
+// While held, InitStation_V does not answer: a console that keeps silent.
+FAKE_EXPORT void FakeHoldInits(bool held) {
+  std::lock_guard lock(g_mutex);
+  g_inits_held = held;
+  g_changed.notify_all();
 }
 
 FAKE_EXPORT void FakeSetShortValue(int value) {
@@ -154,15 +158,12 @@ FAKE_EXPORT int CloseUSBPort_V() {
 
 FAKE_EXPORT int InitStation_V() {
   int result = 0;
-  int block_ms = 0;
   {
-    std::lock_guard lock(g_mutex);
-    result = g_init_result;
-    block_ms = g_init_block_ms;
+    std::unique_lock lock(g_mutex);
     ++g_inits_running;
+    g_changed.wait(lock, [] { return !g_inits_held; });
+    result = g_init_result;
   }
-  // A console that takes its time to answer.
-  if (block_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(block_ms));
   Record("InitStation_V");
   std::lock_guard lock(g_mutex);
   --g_inits_running;
