@@ -94,7 +94,6 @@ long TimeOf(const Value& v) {
   return Word(v);
 }
 
-
 long LowTemp(const Value& v, double scale) {
   return Scaled(v, scale, p::kDashTemp16, -32767, 32766);
 }
