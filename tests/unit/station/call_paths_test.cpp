@@ -36,23 +36,6 @@ TEST(StationNames, DecoratedAndPlainNames) {
   }
 }
 
-TEST(StationNames, UndecoratedNamesPassUnchanged) {
-  struct Case {
-    const char* legend;
-    const char* name;
-  };
-  const Case cases[] = {
-      {"no decoration", "GetOutsideTemp_V"},
-      {"no leading underscore", "GetOutsideTemp_V@0"},
-      {"suffix not a number", "_Name@x"},
-      {"empty suffix", "_Name@"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.legend);
-    EXPECT_EQ(PlainExportName(c.name), c.name);
-  }
-}
-
 TEST(StationArguments, CountUpToTheLastPresentOne) {
   struct Case {
     const char* legend;
