@@ -1,0 +1,208 @@
+// One full collection cycle of the agent through the station library (the
+// five services' loads and getters, in their order) against the console
+// simulator, with the bytes exchanged and the wire-time floor at 19200 baud.
+//
+//   stationlib_bench                       both links
+//   stationlib_bench --benchmark_filter=Serial19200
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "stationlib/vantagepro.h"
+#include "tests/support/simulator_process.h"
+
+namespace {
+
+constexpr std::int32_t Id(std::uint32_t sensor, std::uint32_t quantity, std::uint32_t period = 0) {
+  return static_cast<std::int32_t>(sensor * 0x1000000u + quantity + period);
+}
+
+volatile float g_sink = 0;
+
+// The CurrentData service: the load, the clock, then every value it reads.
+void CurrentDataService() {
+  LoadCurrentVantageData_V();
+  IsNewLoopPackageSupported_V();
+  VantageDateTime t{};
+  GetStationTime_V(&t);
+  char text[VP_TEXT_MAX];
+  g_sink = GetWindSpeed_V() + GetWindDir_V() + GetRainRate_V();
+  GetCurrentDataStrByID_V(0x300C0, text, 10);
+  g_sink = GetInsideTemp_V() + GetOutsideTemp_V() + GetInsideHumidity_V() + GetOutsideHumidity_V() +
+           GetBarometer_V() + GetWindChill_V() + GetDewPt_V() + GetDailyRain_V() +
+           GetMonthlyRain_V() + GetStormRain_V() + GetTotalRain_V();
+  const std::int32_t ids[] = {0x19020080, 0x1020080, 0x1A020080, 0x56C40, 0x57040,
+                              0x70140,    0x80180,   5,          4,       3,
+                              0x20400E0,  0x244D,    0x584D,     0x5C4D};
+  for (const auto id : ids) g_sink = GetCurrentDataByID_V(id);
+  GetCurrentDataStrByID_V(0x402A0, text, 20);
+  for (std::uint32_t s = 2; s <= 8; ++s) g_sink = GetCurrentDataByID_V(Id(s, 0));
+  for (std::uint32_t s = 2; s <= 8; ++s) g_sink = GetCurrentDataByID_V(Id(s, 0x101C0));
+  for (std::uint32_t s = 9; s <= 12; ++s) g_sink = GetCurrentDataByID_V(Id(s, 0x901E0));
+  for (std::uint32_t s = 9; s <= 12; ++s) g_sink = GetCurrentDataByID_V(Id(s, 0));
+  for (std::uint32_t s = 15; s <= 16; ++s) g_sink = GetCurrentDataByID_V(Id(s, 0xA0200));
+  for (std::uint32_t s = 15; s <= 16; ++s) g_sink = GetCurrentDataByID_V(Id(s, 0));
+  GetCurrentDataStrByID_V(0xC0C0220, text, 350);
+  g_sink = GetCurrentDataByID_V(0xD0C0220);
+  GetSunriseTime_V(&t);
+  GetSunsetTime_V(&t);
+}
+
+void AlarmService() {
+  LoadVantageAlarms_V();
+  char text[16];
+  g_sink = GetBarRiseAlarm_V() + GetBarFallAlarm_V() + static_cast<float>(GetTimeAlarm_V());
+  GetTimeAlarmStr_V(text);
+  g_sink = GetInsideLowTempAlarm_V() + GetInsideHiTempAlarm_V() + GetOutsideLowTempAlarm_V() +
+           GetOutsideHiTempAlarm_V() + GetLowInsideHumAlarm_V() + GetHiInsideHumAlarm_V() +
+           GetLowOutsideHumAlarm_V() + GetHiOutsideHumAlarm_V() + GetLowWindChillAlarm_V() +
+           GetLowDewPtAlarm_V() + GetHiDewPtAlarm_V() + GetHiSolarRadAlarm_V() +
+           GetHiWindSpeedAlarm_V() + GetHi10MinWindSpeedAlarm_V() + GetHiHeatIndexAlarm_V() +
+           GetHiTHSWAlarm_V() + GetHiRainRateAlarm_V() + GetHiDailyRainAlarm_V() +
+           GetHiRainStormAlarm_V() + GetFlashFloodAlarm_V() + GetHiUVAlarm_V() +
+           GetHiUVMedAlarm_V();
+  for (int s = 2; s <= 8; ++s) {
+    g_sink = GetLowExtraTempAlarm_V(s) + GetHiExtraTempAlarm_V(s) + GetLowExtraHumAlarm_V(s) +
+             GetHiExtraHumAlarm_V(s);
+  }
+  for (int s = 1; s <= 4; ++s) {
+    g_sink = GetLowSoilTempAlarm_V(s) + GetHiSoilTempAlarm_V(s) + GetLowSoilMoistureAlarm_V(s) +
+             GetHiSoilMoistureAlarm_V(s);
+  }
+  for (int s = 1; s <= 2; ++s) {
+    g_sink = GetLowLeafTempAlarm_V(s) + GetHiLeafTempAlarm_V(s) + GetLowLeafWetAlarm_V(s);
+  }
+}
+
+// The HiLow service: 210 values and the 70 times of the day records.
+void HiLowService() {
+  LoadVantageHiLows_V();
+  struct Q {
+    std::uint32_t quantity;
+    std::vector<std::uint32_t> sensors;
+    bool highs, lows;
+  };
+  const std::vector<Q> all = {
+      {0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 16}, true, true},
+      {1, {0}, true, true},
+      {2, {0}, false, true},
+      {3, {0}, true, false},
+      {0x101C0, {0, 1, 2, 3, 4, 5, 6, 7, 8}, true, true},
+      {0x901E0, {9, 10, 11, 12}, true, true},
+      {0xA0200, {15, 16}, true, true},
+      {0x20080, {0}, true, false},
+      {0x400E0, {0}, true, true},
+      {0x60060, {0}, true, false},
+      {0x70140, {0}, true, false},
+      {0x80180, {0}, true, false},
+  };
+  VantageDateTime t{};
+  for (const Q& q : all) {
+    for (const auto s : q.sensors) {
+      if (q.highs) {
+        g_sink = GetHiLowDataByID_V(Id(s, q.quantity, 0x1000));
+        GetHiLowTimeByID_V(Id(s, q.quantity, 0x1000), &t);
+        g_sink = GetHiLowDataByID_V(Id(s, q.quantity, 0x2800));
+        g_sink = GetHiLowDataByID_V(Id(s, q.quantity, 0x4C00));
+      }
+      if (q.lows) {
+        g_sink = GetHiLowDataByID_V(Id(s, q.quantity, 0x1800));
+        GetHiLowTimeByID_V(Id(s, q.quantity, 0x1800), &t);
+        g_sink = GetHiLowDataByID_V(Id(s, q.quantity, 0x3000));
+        g_sink = GetHiLowDataByID_V(Id(s, q.quantity, 0x5000));
+      }
+    }
+  }
+}
+
+void ConfigStationService() {
+  InitStation_V();
+  char text[VP_TEXT_MAX];
+  GetCurrentDataStrByID_V(0x90C0220, text, 10);
+  GetCurrentDataStrByID_V(0xA0C0220, text, 100);
+  GetCurrentDataStrByID_V(0xB0C0220, text, 100);
+  std::uint8_t rec[56];
+  VantageDateTime date{};
+  GetTimeZoneSettings_V(rec);
+  GetReceptionData_V(rec);
+  GetStationFirmwareDate_V(&date);
+  GetVantageLat_V(rec);
+  GetVantageLon_V(rec);
+  GetStationFirmwareVersion_V(text);
+  g_sink = GetWindCupSize_V() + GetModelNo_V() + GetArchivePeriod_V();
+  GetBarometerData_V(rec);
+  GetVantageTxConfig_V(rec);
+}
+
+void CalibrationService() {
+  std::uint8_t rec[20];
+  std::int32_t offset = 0;
+  LoadVantageCalibration_V(rec);
+  GetWindDirCalibrationOffset_V(&offset);
+}
+
+void RunCycles(benchmark::State& state, bool serial_19200) {
+  tv::testing::SimulatorProcess sim;
+  std::vector<std::string> args = {"--scenario", "default"};
+  if (serial_19200) {
+    args.insert(args.end(), {"--pty", "--baud", "19200"});
+  } else {
+    args.insert(args.end(), {"--tcp", "127.0.0.1:0"});
+  }
+  std::string error;
+  if (!sim.Start(args, &error)) {
+    state.SkipWithError(("simulator: " + error).c_str());
+    return;
+  }
+  double seconds = 0;
+  std::int64_t bytes = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const int open = serial_19200
+                         ? OpenCommPortByName_V(sim.pty_path().c_str(), 19200)
+                         : OpenTCPIPPort_V(std::to_string(sim.tcp_port()).c_str(), "127.0.0.1");
+    if (open != VP_OK || InitStation_V() != VP_OK) {
+      state.SkipWithError("the console did not answer");
+      break;
+    }
+    IsNewLoopPackageSupported_V();
+    VantageDateTime t{};
+    GetStationTime_V(&t);
+    CurrentDataService();
+    AlarmService();
+    HiLowService();
+    ConfigStationService();
+    CalibrationService();
+    bytes += GetLinkBytesExchanged_V();
+    CloseCommPort_V();
+    CloseTCPIPPort_V();
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  const double cycles = static_cast<double>(state.iterations());
+  const double floor = static_cast<double>(bytes) * 10.0 / 19200.0;
+  state.counters["cycle_s"] = seconds / cycles;
+  state.counters["bytes"] = static_cast<double>(bytes) / cycles;
+  state.counters["floor_s"] = floor / cycles;
+  state.counters["ratio"] = floor > 0 ? seconds / floor : 0;
+  std::printf(
+      "%s: %.3f s per cycle, %.0f bytes, wire-time floor at 19200 baud %.3f s, ratio %.2f\n",
+      serial_19200 ? "pseudo-terminal at 19200 baud" : "unthrottled TCP", seconds / cycles,
+      static_cast<double>(bytes) / cycles, floor / cycles, floor > 0 ? seconds / floor : 0);
+}
+
+void BM_CollectionCycle_Serial19200(benchmark::State& state) {
+  RunCycles(state, true);
+}
+void BM_CollectionCycle_TcpUnthrottled(benchmark::State& state) {
+  RunCycles(state, false);
+}
+
+BENCHMARK(BM_CollectionCycle_Serial19200)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CollectionCycle_TcpUnthrottled)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+}  // namespace
+
+BENCHMARK_MAIN();
