@@ -20,9 +20,11 @@ using tv::stationlib::LinkKind;
 using tv::stationlib::Reading;
 using tv::stationlib::Station;
 
+// Never destroyed: a side thread of the caller may still be inside an
+// operation when the process exits.
 Station& Lib() {
-  static Station station;
-  return station;
+  static Station* const station = new Station;
+  return *station;
 }
 
 template <typename T, typename F>

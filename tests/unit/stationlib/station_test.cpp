@@ -1,0 +1,100 @@
+// The station on top of the framing, against a scripted console: what it
+// asks for, and what it makes of a console without LOOP2.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "protocol/crc.h"
+#include "stationlib/station.h"
+#include "tests/unit/stationlib/scripted_console.h"
+
+namespace tv::stationlib {
+namespace {
+
+std::string Block(std::vector<std::uint8_t> data) {
+  protocol::AppendCrc(data);
+  return "\x06" + std::string(data.begin(), data.end());
+}
+
+std::vector<std::uint8_t> LoopPacket(std::uint8_t type) {
+  std::vector<std::uint8_t> p(97, 0);
+  p[0] = 'L', p[1] = 'O', p[2] = 'O', p[4] = type;
+  p[7] = 0x23, p[8] = 0x75;    // 29.987 inHg
+  p[12] = 0xB3, p[13] = 0x01;  // 43.5 °F
+  p[14] = 15;                  // 15 mph
+  p[33] = 78;                  // 78 %
+  p[95] = 0x0A, p[96] = 0x0D;
+  return p;
+}
+
+// A console of the family, with or without the LOOP2 request.
+ScriptedConsole::Answer Console(bool has_lps, int* lps_requests) {
+  return [=](const std::string& w) -> std::string {
+    if (w == "\n") return "\n\r";
+    if (w == std::string("WRD\x12\x4D\n")) return "\x06\x10";
+    if (w == "EEBRD 00 52\n") {
+      std::vector<std::uint8_t> setup(0x52, 0);
+      setup[0x2B] = 0x10;  // 0.2 mm rain collector
+      return Block(setup);
+    }
+    if (w == "LOOP 1\n") return Block(LoopPacket(0));
+    if (w == "LPS 2 1\n") {
+      ++*lps_requests;
+      return has_lps ? Block(LoopPacket(1)) : "\n\r";
+    }
+    return "\n\r";
+  };
+}
+
+TEST(Station, ConsoleWithoutLoop2) {
+  std::vector<std::string> log;
+  int lps = 0;
+  Station station;
+  ASSERT_EQ(station.OpenStream(std::make_unique<ScriptedConsole>(Console(false, &lps), &log),
+                               LinkKind::kSerial),
+            VP_OK);
+  ASSERT_EQ(station.Init(), VP_OK);
+  EXPECT_EQ(station.ModelNo(), 16);
+  EXPECT_EQ(station.Loop2Supported(), 0);
+  ASSERT_EQ(station.LoadCurrent(), VP_OK);
+  ASSERT_EQ(station.LoadCurrent(), VP_OK);
+  EXPECT_EQ(lps, 1) << "a refused LOOP2 request is not repeated on every load";
+  EXPECT_NEAR(station.Current(1).value, 37.0, 0.5) << "dew point derived from LOOP";
+  EXPECT_EQ(station.Current(5).value, VP_NO_DATA) << "THSW needs LOOP2";
+  EXPECT_NEAR(station.Current(0).value, 43.5, 1e-9);
+}
+
+TEST(Station, ConsoleWithLoop2AsksForBothPackets) {
+  std::vector<std::string> log;
+  int lps = 0;
+  Station station;
+  ASSERT_EQ(station.OpenStream(std::make_unique<ScriptedConsole>(Console(true, &lps), &log),
+                               LinkKind::kTcp),
+            VP_OK);
+  ASSERT_EQ(station.LoadCurrent(), VP_OK) << "the set-up is read when no one asked for it";
+  EXPECT_EQ(station.Loop2Supported(), 1);
+  EXPECT_EQ(lps, 1);
+  ASSERT_EQ(station.LoadCurrent(), VP_OK);
+  EXPECT_EQ(lps, 2);
+  // Closing a link of another kind leaves this one open; closing it ends the exchanges.
+  station.Close(LinkKind::kSerial);
+  EXPECT_EQ(station.LoadCurrent(), VP_OK);
+  station.Close(LinkKind::kTcp);
+  EXPECT_EQ(station.LoadCurrent(), VP_ERR_COMM);
+  EXPECT_NEAR(station.Current(0).value, 43.5, 1e-9) << "what was loaded stays readable";
+}
+
+TEST(Station, NewLinkForgetsWhatTheOldOneLoaded) {
+  std::vector<std::string> log;
+  int lps = 0;
+  Station station;
+  station.OpenStream(std::make_unique<ScriptedConsole>(Console(true, &lps), &log),
+                     LinkKind::kSerial);
+  ASSERT_EQ(station.LoadCurrent(), VP_OK);
+  station.OpenStream(std::make_unique<ScriptedConsole>(Console(true, &lps), &log),
+                     LinkKind::kSerial);
+  EXPECT_EQ(station.Current(0).code, VP_ERR_NEEDS_LOAD);
+}
+
+}  // namespace
+}  // namespace tv::stationlib
