@@ -1,0 +1,82 @@
+// The headless run mode against the console simulator: log lines and a
+// current-conditions line on the output, and an orderly stop.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <ostream>
+#include <streambuf>
+#include <string>
+#include <thread>
+
+#include "gadget/engine/headless_agent.h"
+#include "gadget/window/memory_window.h"
+#include "lib/config/config_table.h"
+#include "tests/support/simulator_process.h"
+
+namespace tv {
+namespace {
+
+// An output stream that another thread may read while it is written.
+class SharedText final : public std::streambuf {
+ public:
+  std::string Text() {
+    std::lock_guard lock(mutex_);
+    return text_;
+  }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (c == traits_type::eof()) return traits_type::not_eof(c);
+    std::lock_guard lock(mutex_);
+    text_.push_back(static_cast<char>(c));
+    return c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    std::lock_guard lock(mutex_);
+    text_.append(s, static_cast<std::size_t>(n));
+    return n;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::string text_;
+};
+
+TEST(HeadlessE2e, PrintsCurrentConditionsAndStopsOnRequest) {
+  testing::SimulatorProcess sim;
+  std::string error;
+  ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0", "--start", "2024-06-21 14:00:00"}, &error))
+      << error;
+  ASSERT_EQ(sim.Control("HOLD ON"), "OK");
+  ASSERT_EQ(sim.Control("SET outside_temp 68.0"), "OK");
+
+  ConfigTable config;
+  config.Set("CONSOLE", "type", "IP");
+  config.Set("CONSOLE", "adresse", "127.0.0.1@" + std::to_string(sim.tcp_port()));
+  config.Set("CONSOLE", "ConnectionTimeout", "10");
+  config.Set("SERVICES", "CurrentData", "10");
+  MemoryWindow window;
+  SharedText text;
+  std::ostream out(&text);
+
+  std::stop_source stop;
+  int code = -1;
+  std::thread agent([&] { code = RunHeadless(config, window, out, stop.get_token()); });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds{20};
+  while (text.Text().find("Conditions actuelles") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds{20});
+  }
+  stop.request_stop();
+  agent.join();
+
+  EXPECT_EQ(code, 0);
+  const std::string printed = text.Text();
+  EXPECT_NE(printed.find("extérieur 20.0 °C"), std::string::npos) << printed;
+  EXPECT_EQ(window.Rows(Field::ServiceList).size(), 1U);
+}
+
+}  // namespace
+}  // namespace tv
