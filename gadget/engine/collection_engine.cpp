@@ -12,7 +12,9 @@ constexpr std::string_view kPrefix = "[MoteurRecupDonnees] : ";
 
 }  // namespace
 
-CollectionEngine::CollectionEngine(EngineParts parts) : parts_(std::move(parts)) {}
+CollectionEngine::CollectionEngine(EngineParts parts) : parts_(std::move(parts)) {
+  if (!parts_.show_link_state) parts_.show_link_state = [](int) {};
+}
 
 CollectionEngine::~CollectionEngine() {
   Stop();
@@ -51,6 +53,9 @@ long long CollectionEngine::RunCycle() {
     initialised_ = true;
   }
   postponement_ = 0;
+  // Counted afresh every cycle, a cycle that cannot load the library
+  // included, so the alarms never act on an earlier cycle's success.
+  parts_.record.CycleSuccessCount = 0;
   const long long cycle_start = parts_.clock.NowSeconds();
 
   if (parts_.station.LoadLibrary() != 1) {
@@ -58,7 +63,6 @@ long long CollectionEngine::RunCycle() {
     return WaitAfter(cycle_start, false);
   }
 
-  parts_.record.CycleSuccessCount = 0;
   if (parts_.record.LinkConnected == 0) Connect();
 
   if (parts_.record.LinkConnected == 1) {

@@ -96,6 +96,11 @@ TEST(CollectionSchedule, CycleSuccessCountCountsCurrentDataAndAlarmOfThisCycleOn
   rig.results["Alarm"] = 0;
   rig.Cycle();
   EXPECT_EQ(rig.record.CycleSuccessCount, 1) << "the count starts again each cycle";
+  rig.Cycle();
+  ASSERT_EQ(rig.record.CycleSuccessCount, 1);
+  rig.station.load_result = 0;
+  rig.Cycle();
+  EXPECT_EQ(rig.record.CycleSuccessCount, 0) << "a cycle without the library collected nothing";
 }
 
 TEST(CollectionWait, AdaptiveWaitFollowsTheCycleLengthWithAFloor) {
