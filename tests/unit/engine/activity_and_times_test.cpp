@@ -103,17 +103,6 @@ TEST(ActivityLog, BalloonOnlyWhenNotifyIsExactlyOne) {
   }
 }
 
-TEST(ActivityLog, StatusTextsGoToTheirFields) {
-  ConfigTable config;
-  ManualClock clock;
-  MemoryWindow window;
-  ActivityLog log(window, config, clock);
-  log.SetConnectionStatusText("OK:\nIP : a@1");
-  log.SetServiceStatusText("HiLow");
-  EXPECT_EQ(window.Text(Field::LinkStateText), "OK:\nIP : a@1");
-  EXPECT_EQ(window.Text(Field::EngineStateText), "HiLow");
-}
-
 TEST(ServiceTimes, RowsKeepTheirPlaceWhenUpdated) {
   testing::UseUtc();
   MemoryWindow window;

@@ -182,6 +182,7 @@ TEST(CollectionWait, LibraryLoadFailureSkipsTheCycleAndWaitsABoundedTime) {
             (std::vector<std::string>{"Erreur d'ouverture de la librairie VantagePro.dll",
                                       "Erreur d'ouverture de la librairie VantagePro.dll"}));
   EXPECT_TRUE(rig.station.connects.empty());
+  EXPECT_EQ(rig.window.Text(Field::LinkStateText), "Initialisation de la connexion");
   EXPECT_EQ(rig.TakeRuns(), Runs{});
   EXPECT_EQ(rig.TakeLinkStates(), std::vector<int>{}) << "the link shown is left as it was";
 }

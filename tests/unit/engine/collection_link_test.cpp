@@ -53,14 +53,6 @@ TEST(CollectionLink, ConnectsWithTheConfiguredKindAndAddress) {
   }
 }
 
-TEST(CollectionLink, StatusTextBeforeTheFirstCycle) {
-  EngineRig rig;
-  rig.station.load_result = 0;
-  rig.Build();
-  rig.engine->RunCycle();
-  EXPECT_EQ(rig.window.Text(Field::LinkStateText), "Initialisation de la connexion");
-}
-
 TEST(CollectionLink, FailedConnectionIsReportedAndRetriedNextCycle) {
   EngineRig rig;
   rig.config.Set("SERVICES", "CurrentData", "10");

@@ -58,15 +58,6 @@ TEST(HiLowEntries, IdentifiersAndTypes) {
   }
 }
 
-TEST(HiLowEntries, HighOnlyAndLowOnlyFamilies) {
-  for (const char* high_only : {"HeatIndex", "WindSpeed", "RainRate", "SolarRad", "UV"}) {
-    EXPECT_EQ(HiLowGroup::IndexOf(high_only, HiLowPeriod::DayLow), -1) << high_only;
-    EXPECT_EQ(HiLowGroup::IndexOf(high_only, HiLowPeriod::YearLow), -1) << high_only;
-  }
-  EXPECT_EQ(HiLowGroup::IndexOf("WindChill", HiLowPeriod::DayHigh), -1);
-  EXPECT_EQ(HiLowGroup::IndexOf("WindChill", HiLowPeriod::MonthHigh), -1);
-}
-
 TEST(RoundToWholeNumber, NoDataNeverTurnsIntoAReading) {
   struct Row {
     const char* legend;
