@@ -256,3 +256,27 @@ TEST_F(CollectionE2e, UnreachableConsoleGivesTheThreeLines) {
 
 }  // namespace
 }  // namespace tv
+
+namespace tv {
+namespace {
+
+TEST(CollectionE2eSerial, CollectsOverThePseudoTerminal) {
+  testing::SimulatorProcess sim;
+  std::string error;
+  ASSERT_TRUE(sim.Start({"--pty", "--start", "2024-06-21 14:00:00"}, &error)) << error;
+  ASSERT_EQ(sim.Control("HOLD ON"), "OK");
+  ASSERT_EQ(sim.Control("SET outside_temp 41.0"), "OK");
+  Collector c;
+  c.config.Set("CONSOLE", "type", "SERIAL");
+  c.config.Set("CONSOLE", "adresse", sim.pty_path() + "@19200");
+  c.config.Set("CONSOLE", "ConnectionTimeout", "10");
+  c.config.Set("SERVICES", "CurrentData", "10");
+  c.Build();
+  c.engine->RunCycle();
+  EXPECT_EQ(c.record.LinkKind, kLinkSerial);
+  EXPECT_EQ(c.window.Lines(Field::AppLogList), Lines{});
+  EXPECT_NEAR(c.record.Snapshot().CurrentData.OutsideTemp, 5.0, 0.01);
+}
+
+}  // namespace
+}  // namespace tv
