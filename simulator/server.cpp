@@ -145,13 +145,32 @@ bool Server::Open(std::vector<std::string>& endpoints, std::string& error) {
   return true;
 }
 
-std::chrono::nanoseconds Server::ByteInterval() const {
-  std::chrono::nanoseconds interval{0};
-  if (core_.baud() > 0) {
-    interval = std::chrono::nanoseconds(10'000'000'000LL / core_.baud());
-  }
-  const auto slow = std::chrono::milliseconds(core_.faults().slow_ms);
-  return std::max<std::chrono::nanoseconds>(interval, slow);
+Server::ByteRate Server::CurrentRate() const {
+  // 10 bits per byte on the line (start, 8 data, stop); the slow-answer fault
+  // stretches each byte to at least its delay.
+  ByteRate line;
+  if (core_.baud() > 0) line = {10'000'000'000LL, core_.baud()};
+  const std::int64_t slow_ns = std::int64_t{core_.faults().slow_ms} * 1'000'000;
+  if (slow_ns > 0 && slow_ns * line.ns_den > line.ns_num) line = {slow_ns, 1};
+  return line;
+}
+
+Clock::time_point Server::Due(const Port& port, std::int64_t k) {
+  return port.pace_start + std::chrono::nanoseconds(k * port.rate.ns_num / port.rate.ns_den);
+}
+
+std::int64_t Server::BytesDue(const Port& port, Clock::time_point now) {
+  if (now < port.pace_start) return 0;
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(now - port.pace_start).count();
+  // 128-bit product: a schedule may run for a long time at a high baud rate.
+  return static_cast<std::int64_t>(static_cast<__int128>(elapsed) * port.rate.ns_den /
+                                   port.rate.ns_num);
+}
+
+void Server::StopPacing(Port& port) {
+  port.paced = false;
+  port.pace_count = 0;
 }
 
 void Server::Log(const char* dir, const Port& port, const std::uint8_t* data, std::size_t n) {
@@ -179,6 +198,8 @@ void Server::Accept(Port& port) {
   port.session = std::make_unique<ConsoleSession>(core_);
   port.queue.clear();
   port.queued_bytes = 0;
+  StopPacing(port);
+  port.line_free = Clock::time_point{};
   ++core_.stats().connections;
   ++core_.stats().clients;
   if (options_.verbose) std::fprintf(stderr, "[tcp] client connected\n");
@@ -191,6 +212,7 @@ void Server::Disconnect(Port& port) {
   port.session.reset();
   port.queue.clear();
   port.queued_bytes = 0;
+  StopPacing(port);
   --core_.stats().clients;
   if (options_.verbose) std::fprintf(stderr, "[tcp] client gone\n");
 }
@@ -230,15 +252,29 @@ Clock::time_point Server::Flush(Port& port, bool& want_pollout) {
     if (!s.delay_started) {
       s.delay_started = true;
       s.ready_at = now + s.delay;
+      if (s.delay.count() > 0) StopPacing(port);  // the line falls quiet for the delay
     }
     if (now < s.ready_at) return s.ready_at;
-    const auto interval = ByteInterval();
+    const ByteRate rate = CurrentRate();
     std::size_t count = s.bytes.size() - s.sent;
-    if (interval.count() > 0) {
-      if (port.next_byte < now - interval) port.next_byte = now;  // line was idle
-      if (now < port.next_byte) return port.next_byte;
-      const auto due = static_cast<std::size_t>((now - port.next_byte) / interval) + 1;
-      count = std::min(count, due);
+    if (!rate.paced()) {
+      StopPacing(port);
+    } else if (count > 0) {
+      if (!port.paced) {
+        port.paced = true;
+        port.rate = rate;
+        port.pace_start = std::max(s.ready_at, port.line_free);
+        port.pace_count = 0;
+      } else if (rate != port.rate) {
+        // The pace changed mid-stream (a fault set or cleared): carry on from
+        // the last byte sent at the new rate.
+        port.rate = rate;
+        port.pace_start = port.line_free;
+        port.pace_count = 0;
+      }
+      const std::int64_t due = BytesDue(port, now) - port.pace_count;
+      if (due <= 0) return Due(port, port.pace_count + 1);
+      count = std::min(count, static_cast<std::size_t>(due));
     }
     ssize_t n = 0;
     if (count > 0) {
@@ -257,20 +293,28 @@ Clock::time_point Server::Flush(Port& port, bool& want_pollout) {
     core_.stats().bytes_out += n;
     s.sent += static_cast<std::size_t>(n);
     port.queued_bytes -= static_cast<std::size_t>(n);
-    if (interval.count() > 0) port.next_byte += interval * n;
+    if (port.paced) {
+      port.pace_count += n;
+      port.line_free = Due(port, port.pace_count);
+    }
     if (s.sent < s.bytes.size()) {
-      if (interval.count() > 0) continue;
-      want_pollout = true;
-      return never;
+      if (static_cast<std::size_t>(n) < count) {
+        // The other side is not reading: wait until it can take more.
+        want_pollout = true;
+        return never;
+      }
+      continue;  // paced: the rest is not due yet
     }
     const bool hang_up = s.hang_up;
     port.queue.pop_front();
+    if (port.queue.empty()) StopPacing(port);
     if (hang_up) {
       if (port.is_tcp) {
         Disconnect(port);
       } else {
         port.queue.clear();
         port.queued_bytes = 0;
+        StopPacing(port);
       }
       return never;
     }
@@ -340,9 +384,13 @@ void Server::Run() {
     const std::size_t first_control = fds.size();
     for (auto& c : controls_) fds.push_back({c.fd, POLLIN, 0});
 
-    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now());
-    const int timeout = static_cast<int>(std::clamp<long long>(wait.count() + 1, 0, 250));
-    const int ready = poll(fds.data(), fds.size(), timeout);
+    // A nanosecond timeout: at 19200 baud a byte lasts about half a
+    // millisecond, below what poll() can wait for.
+    const auto wait = std::clamp<std::chrono::nanoseconds>(
+        wake - Clock::now(), std::chrono::nanoseconds(0), std::chrono::milliseconds(250));
+    const timespec timeout{static_cast<time_t>(wait.count() / 1'000'000'000),
+                           static_cast<long>(wait.count() % 1'000'000'000)};
+    const int ready = ppoll(fds.data(), fds.size(), &timeout, nullptr);
     if (ready < 0 && errno != EINTR) break;
     if (fds[0].revents & POLLIN) break;  // SIGINT or SIGTERM
     for (std::size_t i = 0; i < polled.size(); ++i) {

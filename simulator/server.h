@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -42,6 +43,14 @@ class Server {
   void Run();
 
  private:
+  // Time on the line per byte, as a fraction of nanoseconds (exact at any
+  // baud rate); zero when output is not paced.
+  struct ByteRate {
+    std::int64_t ns_num = 0;
+    std::int64_t ns_den = 1;
+    bool paced() const { return ns_num > 0; }
+    bool operator==(const ByteRate&) const = default;
+  };
   struct Segment {
     std::vector<std::uint8_t> bytes;
     std::size_t sent = 0;
@@ -57,7 +66,16 @@ class Server {
     std::unique_ptr<ConsoleSession> session;
     std::deque<Segment> queue;
     std::size_t queued_bytes = 0;
-    std::chrono::steady_clock::time_point next_byte;
+    // Paced output runs on an absolute schedule: the k-th byte since
+    // `pace_start` is due at pace_start + k * rate.interval, so a late wake-up
+    // sends every byte that has fallen due at once and lateness never adds up.
+    bool paced = false;  // a schedule is running
+    ByteRate rate;
+    std::chrono::steady_clock::time_point pace_start;
+    std::int64_t pace_count = 0;  // bytes written since pace_start
+    // When the last byte written has finished on the line: a new schedule
+    // never starts before it.
+    std::chrono::steady_clock::time_point line_free;
   };
   struct ControlClient {
     int fd = -1;
@@ -73,7 +91,10 @@ class Server {
   std::chrono::steady_clock::time_point Flush(Port& port, bool& want_pollout);
   void ReadControl(ControlClient& c);
   void Log(const char* dir, const Port& port, const std::uint8_t* data, std::size_t n);
-  std::chrono::nanoseconds ByteInterval() const;
+  ByteRate CurrentRate() const;
+  static std::chrono::steady_clock::time_point Due(const Port& port, std::int64_t k);
+  static std::int64_t BytesDue(const Port& port, std::chrono::steady_clock::time_point now);
+  static void StopPacing(Port& port);
 
   SimulatorCore& core_;
   ServerOptions options_;
