@@ -1,8 +1,14 @@
-// Entry point of the agent. Until the window exists it loads the settings
-// beside the executable, registers the services they enable and prints what
-// it found.
+// Entry point of the agent. It loads the settings beside the executable,
+// registers the services they enable and collects from the console. Until
+// the window exists it runs without one: the activity log and a line of
+// current conditions after each collection go to standard output.
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <string>
+
+#include "gadget/engine/headless_agent.h"
+#include "gadget/window/memory_window.h"
 
 #include "lib/common/app_values.h"
 #include "lib/common/service_tables.h"
@@ -57,9 +63,33 @@ void PrintSettings(const tv::ConfigTable& config) {
   std::printf("Alertes : %s\n", config.Flag(tv::kKeyAlertsActive) ? "actives" : "inactives");
 }
 
+void PrintUsage() {
+  std::printf(
+      "Usage : teskaro-ventaro [--no-window | --settings | --help]\n"
+      "  --no-window  collecte sans fenêtre : journal et conditions actuelles sur la sortie\n"
+      "  --settings   affiche la configuration lue dans tsk_vnt.ini et s'arrête\n"
+      "Le fichier tsk_vnt.ini est lu dans le dossier du programme.\n");
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  bool settings_only = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--settings") == 0) {
+      settings_only = true;
+    } else if (std::strcmp(argv[i], "--no-window") == 0) {
+      // The only mode for now.
+    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      PrintUsage();
+      return 0;
+    } else {
+      std::fprintf(stderr, "Option inconnue : %s\n", argv[i]);
+      PrintUsage();
+      return 2;
+    }
+  }
+
   tv::ConfigTable config;
   if (tv::LoadIniFile(tv::IniPath(), config, "") == 0) {
     std::fprintf(stderr, "Impossible de charger le fichier INI : %s\n", tv::IniPath().c_str());
@@ -67,5 +97,9 @@ int main() {
   }
   tv::RegisterServices(tv::kServiceList, config);
   PrintSettings(config);
-  return 0;
+  if (settings_only) return 0;
+  std::fflush(stdout);
+
+  tv::MemoryWindow window;
+  return tv::RunHeadlessUntilSignal(config, window, std::cout);
 }
