@@ -266,10 +266,11 @@ Clock::time_point Server::Flush(Port& port, bool& want_pollout) {
         port.pace_start = std::max(s.ready_at, port.line_free);
         port.pace_count = 0;
       } else if (rate != port.rate) {
-        // The pace changed mid-stream (a fault set or cleared): carry on from
-        // the last byte sent at the new rate.
+        // The pace changed mid-stream (a fault set or cleared): carry on at the
+        // new rate from the last byte sent, or from now when the line has
+        // been waiting longer (no burst to catch up on the old pace).
         port.rate = rate;
-        port.pace_start = port.line_free;
+        port.pace_start = std::max(port.line_free, now);
         port.pace_count = 0;
       }
       const std::int64_t due = BytesDue(port, now) - port.pace_count;
