@@ -105,9 +105,11 @@ CurrentConditions DecodeCurrent(std::span<const std::uint8_t> loop,
     }
     if (c.outside_temp && c.wind_speed) c.wind_chill = WindChillF(*c.outside_temp, *c.wind_speed);
   }
-  if (have_th && c.wind_speed) {
-    c.thw = ThwIndexF(HeatIndexF(*c.outside_temp, *c.outside_hum), *c.wind_speed);
-  }
+  // THW from the heat index served beside it (the console's own when it sends
+  // one), so that the two never disagree.
+  Value heat = c.heat_index;
+  if (!heat && have_th) heat = HeatIndexF(*c.outside_temp, *c.outside_hum);
+  if (heat && c.wind_speed) c.thw = ThwIndexF(*heat, *c.wind_speed);
   return c;
 }
 

@@ -179,15 +179,19 @@ std::int32_t TransmitterKind(const SetupView& setup, int id) {
   if (id < 1 || id > ee::kTransmitterCount) return 0;
   if (setup.U8(ee::kRetransmitId) == id) return 12;
   const std::uint8_t first = setup.U8(static_cast<std::uint16_t>(ee::kStationList + 2 * (id - 1)));
-  if ((first >> 4) == 0) return 0;  // transmit period 0: off
+  const int period = first >> 4;
+  if (period == 0) return 0;  // transmit period 0: off
+  // A temperature or temperature/humidity station sending at the main suite's
+  // rate (period code 1) is a main sensor suite standing in for that station.
+  const bool iss_rate = period == 1;
   switch (static_cast<ee::StationType>(first & 0x0F)) {
     case ee::StationType::kIss:
       return 1;
     case ee::StationType::kTemp:
-      return 2;
+      return iss_rate ? 4 : 2;
     case ee::StationType::kHum:
     case ee::StationType::kTempHum:
-      return 3;
+      return iss_rate ? 5 : 3;
     case ee::StationType::kWind:
       return 7;
     case ee::StationType::kRain:

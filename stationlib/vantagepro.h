@@ -93,7 +93,10 @@ typedef struct VantageDateTime {
  * Transmitter configuration (GetVantageTxConfig_V, 56 bytes):
  *   0, 4 ... 24   s32 kind of transmitter ID 1-7:
  *       0 none, 1 main sensor suite, 2 temperature, 3 humidity or
- *       temperature/humidity, 7 anemometer, 8 leaf, 9 soil, 10 soil/leaf,
+ *       temperature/humidity, 4 main suite sending as a temperature
+ *       station, 5 main suite sending as a temperature/humidity station
+ *       (station type 1 or 2-3 at the main suite's period code 1),
+ *       7 anemometer, 8 leaf, 9 soil, 10 soil/leaf,
  *       11 data link, 12 the console retransmits on this ID,
  *       13 rain collector station (no name in the agent's table)
  *   28, 32 ... 52 s32 the station ID the transmitter sends on (the ID itself),

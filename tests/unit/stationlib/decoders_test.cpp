@@ -189,6 +189,17 @@ TEST(Loop2, ValuesOnlyItCarries) {
   }
 }
 
+TEST(Loop2, ThwIsTakenFromTheHeatIndexTheConsoleSends) {
+  // The captured LOOP (43.5 °F, 78 %) gives a computed heat index near 41 °F;
+  // the console's own 50 °F must be the one THW starts from.
+  std::vector<std::uint8_t> loop2 = Loop2Packet();
+  loop2[35] = 50;
+  loop2[36] = 0;
+  const CurrentConditions now = DecodeCurrent(kCapturedLoop, loop2, 0.2);
+  EXPECT_NEAR(CurrentValueById(now, Id(0, VP_QTY_HEAT_INDEX), {}).value, 50, 1e-9);
+  EXPECT_NEAR(CurrentValueById(now, Id(0, VP_QTY_THW), {}).value, 50 - 1.072 * 15, 1e-6);
+}
+
 TEST(RainUnit, TimesTwentyGivesMillimetresForEachCollector) {
   struct Row {
     const char* legend;

@@ -73,20 +73,22 @@ TEST(TimeZoneRecord, FlagsZoneAndOffset) {
 
 TEST(TransmitterRecord, KindsAndIdsOfTheFirstSevenIds) {
   // ID 1 main suite, ID 2 temperature/humidity, ID 3 off (period 0), ID 4 leaf/soil,
-  // ID 5 anemometer, ID 8 retransmitted (beyond the record), ID 6 no station.
+  // ID 5 anemometer, ID 6 main suite sending as a temperature/humidity station
+  // (0x13), ID 7 main suite sending as a temperature station (0x11), ID 8
+  // retransmitted (beyond the record).
   const SetupView setup = SetupImage({{ee::kStationList + 0, 0x10},
                                       {ee::kStationList + 2, 0x43},
                                       {ee::kStationList + 4, 0x03},
                                       {ee::kStationList + 6, 0x18},
                                       {ee::kStationList + 8, 0x14},
-                                      {ee::kStationList + 10, 0x0A},
-                                      {ee::kStationList + 12, 0x0A},
+                                      {ee::kStationList + 10, 0x13},
+                                      {ee::kStationList + 12, 0x11},
                                       {ee::kRetransmitId, 8}});
   std::uint8_t rec[56];
   std::memset(rec, 0xAA, sizeof rec);
   FillTxConfig(rec, setup);
-  const std::int32_t kinds[7] = {1, 3, 0, 10, 7, 0, 0};
-  const std::int32_t ids[7] = {1, 2, 0, 4, 5, 0, 0};
+  const std::int32_t kinds[7] = {1, 3, 0, 10, 7, 5, 4};
+  const std::int32_t ids[7] = {1, 2, 0, 4, 5, 6, 7};
   for (int i = 0; i < 7; ++i) {
     EXPECT_EQ(At<std::int32_t>(rec, 4 * i), kinds[i]) << "kind of ID " << i + 1;
     EXPECT_EQ(At<std::int32_t>(rec, 28 + 4 * i), ids[i]) << "station ID of ID " << i + 1;
