@@ -56,12 +56,16 @@ long long CollectionEngine::RunCycle() {
   // Counted afresh every cycle, a cycle that cannot load the library
   // included, so the alarms never act on an earlier cycle's success.
   parts_.record.CycleSuccessCount = 0;
-  const long long cycle_start = parts_.clock.NowSeconds();
+  const long long load_start = parts_.clock.NowSeconds();
 
   if (parts_.station.LoadLibrary() != 1) {
     parts_.log.Notify("Erreur d'ouverture de la librairie VantagePro.dll");
-    return WaitAfter(cycle_start, false);
+    return WaitAfter(load_start, false);
   }
+  // The cycle is timed from after the library load: writing and loading the
+  // library neither counts toward a long cycle nor delays a service that is
+  // due.
+  const long long cycle_start = parts_.clock.NowSeconds();
 
   if (parts_.record.LinkConnected == 0) Connect();
 
@@ -71,7 +75,9 @@ long long CollectionEngine::RunCycle() {
       parts_.log.Notify(std::string(kPrefix) +
                         "La console ne supporte pas la fonction Loop Package.");
     }
+    // A read that fails without filling the record keeps the previous time.
     StationDateTime time;
+    parts_.record.Update([&](StationData& d) { time = d.StationTime; });
     parts_.station.GetStationTime(&time);
     parts_.record.Update([&](StationData& d) { d.StationTime = time; });
     RunServices(cycle_start);

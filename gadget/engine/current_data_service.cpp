@@ -102,16 +102,23 @@ int CurrentDataService::Run() {
   }
   IsNewLoopPackageSupported_V();
 
-  StationDateTime station_time;
-  int result = GetStationTime_V(&station_time);
-  const std::int64_t now = context_.clock.NowSeconds();
-
+  // Every value starts from what the record holds, so a read that fails
+  // without filling its structure keeps the previous value.
   CurrentDataGroup cd;
   ForecastGroup forecast;
+  StationDateTime station_time;
+  StationDateTime sunrise;
+  StationDateTime sunset;
   context_.record.Update([&](StationData& d) {
     cd = d.CurrentData;
     forecast = d.Forecast;
+    station_time = d.StationTime;
+    sunrise = d.SunriseTime;
+    sunset = d.SunsetTime;
   });
+
+  int result = GetStationTime_V(&station_time);
+  const std::int64_t now = context_.clock.NowSeconds();
 
   ReadEveryRun(cd);
   const bool read_tem_hum_bar = Due(kTempHumBar, now);
@@ -126,8 +133,6 @@ int CurrentDataService::Run() {
     Schedule(kForeCast);
   }
   const bool read_sun = Due(kSunSetSunRise, now);
-  StationDateTime sunrise;
-  StationDateTime sunset;
   if (read_sun) {
     GetSunriseTime_V(&sunrise);
     // The whole code is kept: cut to 8 bits, an error such as -32767 would

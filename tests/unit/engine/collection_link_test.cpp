@@ -89,17 +89,22 @@ TEST(CollectionLink, AnyCodeOtherThanOneIsAFailure) {
 TEST(CollectionLink, LongCycleClosesTheLinkAndTheNextCycleReopensIt) {
   struct Row {
     const char* legend;
+    int load_seconds;
     int cycle_seconds;
     bool closed;
   };
   const Row rows[] = {
-      {"3 s keeps the link open", 3, false},
-      {"4 s closes it", 4, true},
+      {"3 s keeps the link open", 0, 3, false},
+      {"4 s closes it", 0, 4, true},
+      {"the library load before the cycle does not count", 2, 3, false},
   };
   for (const Row& row : rows) {
     EngineRig rig;
     rig.config.Set("SERVICES", "CurrentData", "1");
     rig.durations["CurrentData"] = row.cycle_seconds;
+    rig.station.on_load = [&rig, &row] {
+      rig.clock.Advance(std::chrono::seconds{row.load_seconds});
+    };
     rig.Build();
 
     rig.Cycle();
@@ -148,6 +153,13 @@ TEST(CollectionLink, StationTimeIsReadAtEveryConnectedCycle) {
   rig.engine->RunCycle();
   const StationDateTime t = rig.record.Snapshot().StationTime;
   EXPECT_EQ((std::vector<int>{t.Minute, t.Hour, t.Day, t.Month, t.Year}),
+            (std::vector<int>{5, 7, 3, 2, 2010}));
+
+  // A read that fails without filling the time leaves the previous one.
+  rig.station.station_time_result = kResultCommError;
+  rig.engine->RunCycle();
+  const StationDateTime kept = rig.record.Snapshot().StationTime;
+  EXPECT_EQ((std::vector<int>{kept.Minute, kept.Hour, kept.Day, kept.Month, kept.Year}),
             (std::vector<int>{5, 7, 3, 2, 2010}));
 }
 

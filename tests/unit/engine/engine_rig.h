@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -37,6 +38,7 @@ inline void UseUtc() {
 class FakeStation final : public StationPort {
  public:
   int LoadLibrary() override {
+    if (on_load) on_load();
     std::lock_guard lock(mutex);
     ++loads;
     return load_result;
@@ -52,8 +54,8 @@ class FakeStation final : public StationPort {
   std::int32_t UsbSerialNumber() override { return usb_serial; }
   int IsNewLoopPackageSupported() override { return loop_supported; }
   int GetStationTime(StationDateTime* time) override {
-    *time = station_time;
-    return 1;
+    if (station_time_result == 1) *time = station_time;
+    return station_time_result;
   }
   void Close(int kind) override {
     std::lock_guard lock(mutex);
@@ -76,6 +78,10 @@ class FakeStation final : public StationPort {
   std::int32_t usb_serial = 0;
   int loop_supported = 1;
   StationDateTime station_time{5, 7, 3, 2, 2010};
+  // Anything else fails without filling the time.
+  int station_time_result = 1;
+  // Runs at every library load (a slow load advances the clock).
+  std::function<void()> on_load;
 };
 
 struct EngineRig {
