@@ -1,8 +1,10 @@
 #include "gadget/engine/services.h"
 
+#include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "gadget/engine/current_data_service.h"
@@ -26,12 +28,22 @@ std::span<const std::uint8_t> Bytes(const std::array<std::uint8_t, kPositionReco
 }  // namespace
 
 float LeadingDecimal(std::string_view text) {
-  const std::string s(text);
-  const char* begin = s.c_str();
-  char* end = nullptr;
-  const float value = std::strtof(begin, &end);
-  if (end == begin || !std::isfinite(value)) return 0;
-  return value;
+  // Parsed independently of the process locale: under a French locale the
+  // C library would stop at the decimal point of "12.7".
+  std::size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])) != 0) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) return 0;
+  float value = 0;
+  const char* begin = text.data() + i;
+  const auto [end, error] =
+      std::from_chars(begin, text.data() + text.size(), value, std::chars_format::general);
+  if (end == begin || error != std::errc{} || !std::isfinite(value)) return 0;
+  return negative ? -value : value;
 }
 
 int RunHiLowService(ServiceContext& context) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -124,9 +125,27 @@ TEST(LeadingDecimal, NumberAtTheStartOfAText) {
     const char* text;
     float value;
   };
-  const Row rows[] = {{"4.72", 4.72F}, {"4.72V", 4.72F},  {"", 0.0F},
-                      {"abc", 0.0F},   {"-1.5 x", -1.5F}, {"nan", 0.0F}};
+  const Row rows[] = {{"4.72", 4.72F},   {"4.72V", 4.72F}, {"", 0.0F},      {"abc", 0.0F},
+                      {"-1.5 x", -1.5F}, {"nan", 0.0F},    {" 4.80", 4.8F}, {"+2.5", 2.5F},
+                      {"--5", 0.0F},     {"1e40", 0.0F},   {".5", 0.5F}};
   for (const Row& row : rows) EXPECT_FLOAT_EQ(LeadingDecimal(row.text), row.value) << row.text;
+}
+
+// The configuration page shows the console voltage with its decimals whatever
+// the desktop's language: a comma locale must not cut "4.80" to 4.
+TEST(LeadingDecimal, DecimalPointWhateverTheLocale) {
+  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+  const char* comma_locale = nullptr;
+  for (const char* name : {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "de_DE.utf8"}) {
+    if (std::setlocale(LC_NUMERIC, name) != nullptr) {
+      comma_locale = name;
+      break;
+    }
+  }
+  if (comma_locale == nullptr) GTEST_SKIP() << "no locale with a decimal comma installed";
+  const float value = LeadingDecimal("4.80");
+  std::setlocale(LC_NUMERIC, before.c_str());
+  EXPECT_FLOAT_EQ(value, 4.8F) << comma_locale;
 }
 
 TEST(CurrentConditionsSummary, ValuesWithoutReadingShowDashes) {
