@@ -1,5 +1,6 @@
 #include "stationlib/data_ids.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -162,14 +163,18 @@ Reading Instant(const CurrentConditions& c, std::uint32_t quantity, int sensor,
   }
 }
 
+// Numbers in texts always carry a decimal point, whatever locale the host
+// program has switched to (a French desktop would otherwise get "4,70").
+std::string FixedText(double v, int decimals) {
+  char buf[64];
+  const auto [end, error] =
+      std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+  if (error != std::errc{}) return "0";
+  return std::string(buf, end);
+}
+
 std::string NumberText(double v) {
-  char buf[32];
-  if (v == std::floor(v) && std::fabs(v) < 1e9) {
-    std::snprintf(buf, sizeof buf, "%.0f", v);
-  } else {
-    std::snprintf(buf, sizeof buf, "%.2f", v);
-  }
-  return buf;
+  return FixedText(v, v == std::floor(v) && std::fabs(v) < 1e9 ? 0 : 2);
 }
 
 const HiLowRow* FindRow(std::uint32_t id, int& index) {
@@ -209,9 +214,7 @@ std::int16_t CurrentTextById(const CurrentConditions& now, std::uint32_t id,
     return VP_OK;
   }
   if (id == VP_ID_CONSOLE_VOLTAGE) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%.2f", now.console_volts);
-    out = buf;
+    out = FixedText(now.console_volts, 2);
     return VP_OK;
   }
   if (id == VP_ID_FORECAST_TEXT) {

@@ -1,5 +1,7 @@
 #include "stationlib/records.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -33,9 +35,13 @@ std::optional<std::int32_t> Thousandths(const std::string& token) {
     if (!v) return std::nullopt;
     return static_cast<std::int32_t>(*v);
   }
-  char* end = nullptr;
-  const double v = std::strtod(token.c_str(), &end);
-  if (end == token.c_str() || *end != '\0') return std::nullopt;
+  // The console always writes a decimal point: parse without the locale.
+  double v = 0;
+  const char* last = token.data() + token.size();
+  const auto [end, error] = std::from_chars(token.data(), last, v, std::chars_format::fixed);
+  if (error != std::errc{} || end != last || !std::isfinite(v) || std::fabs(v) > 2e6) {
+    return std::nullopt;
+  }
   return static_cast<std::int32_t>(v * 1000.0 + (v < 0 ? -0.5 : 0.5));
 }
 

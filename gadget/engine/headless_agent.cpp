@@ -1,5 +1,6 @@
 #include "gadget/engine/headless_agent.h"
 
+#include <charconv>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
@@ -78,9 +79,12 @@ class PrintingWindow final : public Window {
 
 std::string Decimal(float value, int decimals) {
   if (IsValidResult(value) != 1) return "---";
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, static_cast<double>(value));
-  return buffer;
+  char buffer[64];
+  const auto [end, error] =
+      std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                    std::chars_format::fixed, decimals);
+  if (error != std::errc{}) return "---";
+  return std::string(buffer, end);
 }
 
 std::string Whole(int value) {

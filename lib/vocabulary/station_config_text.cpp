@@ -1,6 +1,7 @@
 #include "lib/vocabulary/station_config_text.h"
 
 #include <bit>
+#include <charconv>
 #include <cstdio>
 #include <string>
 
@@ -82,12 +83,17 @@ std::uint16_t Word(std::span<const std::uint8_t> bytes, std::size_t at) {
 
 std::string PositionText(const PositionRecord& position, const char* positive_word,
                          const char* negative_word) {
+  // Written with a decimal point whatever the process locale.
   char degrees[64];
-  std::snprintf(degrees, sizeof degrees, "%.2f", static_cast<double>(position.degrees));
+  const auto [end, error] =
+      std::to_chars(degrees, degrees + sizeof degrees, static_cast<double>(position.degrees),
+                    std::chars_format::fixed, 2);
   // The sign is carried by the hemisphere word only.
   std::string text;
-  for (const char* p = degrees; *p != '\0'; ++p) {
-    if (*p != '-') text += *p;
+  if (error == std::errc{}) {
+    for (const char* p = degrees; p != end; ++p) {
+      if (*p != '-') text += *p;
+    }
   }
   const char* word = "";
   if (position.degrees >= 0.5F) {

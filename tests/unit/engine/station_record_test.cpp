@@ -10,6 +10,7 @@
 
 #include "gadget/engine/headless_agent.h"
 #include "gadget/engine/services.h"
+#include "tests/support/comma_locale.h"
 
 namespace tv {
 namespace {
@@ -134,18 +135,22 @@ TEST(LeadingDecimal, NumberAtTheStartOfAText) {
 // The configuration page shows the console voltage with its decimals whatever
 // the desktop's language: a comma locale must not cut "4.80" to 4.
 TEST(LeadingDecimal, DecimalPointWhateverTheLocale) {
-  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
-  const char* comma_locale = nullptr;
-  for (const char* name : {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "de_DE.utf8"}) {
-    if (std::setlocale(LC_NUMERIC, name) != nullptr) {
-      comma_locale = name;
-      break;
-    }
-  }
-  if (comma_locale == nullptr) GTEST_SKIP() << "no locale with a decimal comma installed";
-  const float value = LeadingDecimal("4.80");
-  std::setlocale(LC_NUMERIC, before.c_str());
-  EXPECT_FLOAT_EQ(value, 4.8F) << comma_locale;
+  const testing::ScopedCommaLocale comma;
+  ASSERT_TRUE(comma.active()) << comma.why_not();
+  EXPECT_FLOAT_EQ(LeadingDecimal("4.80"), 4.8F);
+  EXPECT_FLOAT_EQ(LeadingDecimal("4,80"), 4.0F);
+}
+
+// The terminal summary writes decimal points on a French desktop too.
+TEST(CurrentConditionsSummary, DecimalPointWhateverTheLocale) {
+  StationData d;
+  d.CurrentData.OutsideTemp = 12.6F;
+  d.CurrentData.Barometer = 1016.7F;
+  const testing::ScopedCommaLocale comma;
+  ASSERT_TRUE(comma.active()) << comma.why_not();
+  const std::string s = CurrentConditionsSummary(d);
+  EXPECT_NE(s.find("extérieur 12.6 °C"), std::string::npos) << s;
+  EXPECT_NE(s.find("pression 1016.7 hPa"), std::string::npos) << s;
 }
 
 TEST(CurrentConditionsSummary, ValuesWithoutReadingShowDashes) {

@@ -9,9 +9,12 @@
 #include <unistd.h>
 
 #include "protocol/eeprom_map.h"
+#include "stationlib/current_conditions.h"
+#include "stationlib/data_ids.h"
 #include "stationlib/eeprom_view.h"
 #include "stationlib/records.h"
 #include "stationlib/usb_locator.h"
+#include "tests/support/comma_locale.h"
 
 namespace tv::stationlib {
 namespace {
@@ -195,6 +198,24 @@ TEST(TextReplies, Parsers) {
   std::uint8_t rec[28] = {};
   FillBarometer(rec, *ints);
   EXPECT_FLOAT_EQ(At<float>(rec, 24), -0.012f);
+}
+
+// The console writes decimal points; the library must read and write them the
+// same way when the program using it runs on a French desktop.
+TEST(ConsoleTexts, DecimalPointWhateverTheLocale) {
+  const testing::ScopedCommaLocale comma;
+  ASSERT_TRUE(comma.active()) << comma.why_not();
+  const auto bar = ParseBarData({"BAR 29.775", "R 1.001"});
+  ASSERT_TRUE(bar);
+  EXPECT_EQ(bar->bar, 29775);
+  EXPECT_EQ(bar->ratio, 1001);
+  EXPECT_FALSE(ParseBarData({"BAR 29,775"}));
+  EXPECT_FALSE(ParseBarData({"BAR 1e99"}));
+  CurrentConditions now;
+  now.console_volts = 4.7;
+  std::string text;
+  EXPECT_EQ(CurrentTextById(now, VP_ID_CONSOLE_VOLTAGE, {}, text), VP_OK);
+  EXPECT_EQ(text, "4.70");
 }
 
 TEST(TimeBlock, ConsoleClock) {

@@ -7,6 +7,7 @@
 
 #include "lib/vocabulary/data_item_labels.h"
 #include "lib/vocabulary/station_config_text.h"
+#include "tests/support/comma_locale.h"
 
 namespace tv {
 namespace {
@@ -100,6 +101,14 @@ TEST(PositionText, SecondsComeFromTheirOwnWordNotTheTrailingBytes) {
   EXPECT_EQ(decoded->seconds, 12);
   EXPECT_EQ(decoded->whole_degrees, 45);
   EXPECT_EQ(LatitudeText(bytes), "45.50° Nord 30' 12\"");
+}
+
+// Coordinates keep their decimal point on a French desktop.
+TEST(PositionText, DecimalPointWhateverTheLocale) {
+  const testing::ScopedCommaLocale comma;
+  ASSERT_TRUE(comma.active()) << comma.why_not();
+  EXPECT_EQ(LatitudeText(PositionBytes(45.5F, 30, 12)), "45.50° Nord 30' 12\"");
+  EXPECT_EQ(LongitudeText(PositionBytes(-1.25F, 5, 0)), "1.25° Ouest 5' 0\"");
 }
 
 TEST(PositionText, RecordShorterThanTheFilledPartIsRefused) {
