@@ -15,6 +15,7 @@
 #include "gadget/engine/current_data_service.h"
 #include "gadget/engine/service_times.h"
 #include "gadget/engine/services.h"
+#include "lib/common/app_values.h"
 #include "lib/common/service_tables.h"
 #include "lib/vocabulary/wind_direction.h"
 
@@ -111,6 +112,8 @@ int RunHeadless(const ConfigTable& config, Window& window, std::ostream& out, st
   PrintingWindow printing(window, out, clock);
   auto log = std::make_shared<ActivityLog>(printing, config, clock);
   InstallActivityLog(log);
+  // The log opens with the program's name and version.
+  log->Notify(AppTitle());
 
   ServiceSchedule& schedule = TheServiceSchedule();
   ServiceFreshFlags& flags = TheServiceFreshFlags();

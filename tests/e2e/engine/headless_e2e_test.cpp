@@ -76,6 +76,10 @@ TEST(HeadlessE2e, PrintsCurrentConditionsAndStopsOnRequest) {
   const std::string printed = text.Text();
   EXPECT_NE(printed.find("extérieur 20.0 °C"), std::string::npos) << printed;
   EXPECT_EQ(window.Rows(Field::ServiceList).size(), 1U);
+  // Newest lines are on top: the oldest, last row is the title.
+  const auto log_rows = window.Lines(Field::AppLogList);
+  ASSERT_FALSE(log_rows.empty());
+  EXPECT_EQ(log_rows.back(), "Teskaro Ventaro v1.0");
 }
 
 }  // namespace
