@@ -118,7 +118,7 @@ TEST(FieldCatalogue, ColumnListsHaveTheirColumns) {
   }
 }
 
-TEST(FieldCatalogue, FontsInUseAreExactlyTheTenSpecifications) {
+TEST(FieldCatalogue, FontsInUseAreExactlyTheTenLayoutFonts) {
   const std::set<std::string> expected = {
       "Comic Sans MS 8",       "Comic Sans MS 9",       "Comic Sans MS 10 bold",
       "Comic Sans MS 14 bold", "Comic Sans MS 20 bold", "Tahoma 8",
