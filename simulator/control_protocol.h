@@ -31,6 +31,10 @@
 //   FAULT <kind> [arg]          OK                   switches a fault on (see "Faults")
 //   FAULT <kind> OFF            OK                   switches it off
 //   FAULT CLEAR                 OK                   switches every fault off
+//   FAULTS                      OK silent=0|1 stop_after=N bad_crc=N garbage=N drop_mid=0|1 slow=MS
+//                                                    the faults still pending (a counted fault
+//                                                    counts down; stop_after -1 is off), so a
+//                                                    test can tell when one has run its course
 //   EE <addr hex> <count hex>   OK <hex bytes>       EEPROM read, e.g. "OK 05 FA 0E"
 //   EESET <addr hex> <hex>...   OK                   EEPROM write of bytes, e.g. "EESET 54 CB 02"
 //   STATS                       OK connections=N commands=N bytes_in=N bytes_out=N client=0|1

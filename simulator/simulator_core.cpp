@@ -349,6 +349,14 @@ std::string SimulatorCore::HandleControl(const std::string& line) {
     }
     return "OK";
   }
+  if (cmd == "FAULTS") {
+    return "OK silent=" + std::to_string(faults_.silent ? 1 : 0) +
+           " stop_after=" + std::to_string(faults_.stop_after) +
+           " bad_crc=" + std::to_string(faults_.bad_crc) +
+           " garbage=" + std::to_string(faults_.garbage) +
+           " drop_mid=" + std::to_string(faults_.drop_mid ? 1 : 0) +
+           " slow=" + std::to_string(faults_.slow_ms);
+  }
   if (cmd == "STATS") {
     return "OK connections=" + std::to_string(stats_.connections) +
            " commands=" + std::to_string(stats_.commands) +

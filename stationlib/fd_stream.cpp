@@ -2,6 +2,8 @@
 
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -10,11 +12,21 @@
 
 namespace tv::stationlib {
 
+namespace {
+
+bool IsSocket(int fd) {
+  struct stat st {};
+  return fd >= 0 && ::fstat(fd, &st) == 0 && S_ISSOCK(st.st_mode);
+}
+
+}  // namespace
+
 FdStream::FdStream(int fd, int baud_rate)
     : fd_(fd),
       event_fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       baud_rate_(baud_rate),
-      is_tty_(fd >= 0 && ::isatty(fd) == 1) {}
+      is_tty_(fd >= 0 && ::isatty(fd) == 1),
+      is_socket_(IsSocket(fd)) {}
 
 FdStream::~FdStream() {
   if (fd_ >= 0) ::close(fd_);
@@ -58,7 +70,10 @@ IoStatus FdStream::Write(std::span<const std::uint8_t> data, Deadline deadline) 
   while (done < data.size()) {
     const IoStatus ready = WaitFor(POLLOUT, deadline);
     if (ready != IoStatus::kOk) return ready;
-    const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
+    // A socket whose peer has gone must fail the write, not raise SIGPIPE
+    // and end the host program.
+    const ssize_t n = is_socket_ ? ::send(fd_, data.data() + done, data.size() - done, MSG_NOSIGNAL)
+                                 : ::write(fd_, data.data() + done, data.size() - done);
     if (n < 0) {
       if (errno == EAGAIN || errno == EINTR) continue;
       return IoStatus::kClosed;

@@ -34,6 +34,7 @@ class FdStream final : public ByteStream {
   int event_fd_;
   int baud_rate_;
   bool is_tty_;
+  bool is_socket_;
   std::atomic<bool> interrupted_{false};
 };
 

@@ -46,6 +46,32 @@ bool LinkDown(LinkError e) {
 
 Station::Station(LinkTimings timings) : timings_(timings) {}
 
+Station::Exchange::Exchange(Station& station)
+    : station_(station), session_(station.CurrentSession()) {
+  if (session_.link) wire_ = std::unique_lock(station.exchange_mutex_);
+}
+
+Station::Exchange::~Exchange() {
+  // A line that went away (EOF, hang-up, a device gone, a failed write) is
+  // forgotten at once: every later operation fails without waiting for a
+  // time-out and the descriptor is closed, until the next open.
+  if (session_.link && session_.link->Failed()) station_.ForgetLink(session_.generation);
+}
+
+void Station::ForgetLink(std::uint64_t generation) {
+  std::shared_ptr<ConsoleLink> old;
+  {
+    std::lock_guard lock(link_mutex_);
+    if (generation != generation_ || !link_) return;
+    old = std::move(link_);
+    link_.reset();
+    kind_ = LinkKind::kNone;
+    std::lock_guard data(data_mutex_);
+    ++generation_;
+  }
+  old->Interrupt();
+}
+
 Station::Session Station::CurrentSession() const {
   std::lock_guard lock(link_mutex_);
   return {link_, generation_};
@@ -141,26 +167,24 @@ std::optional<SetupView> Station::EnsureSetup() {
     std::lock_guard lock(data_mutex_);
     if (setup_) return setup_;
   }
-  const Session s = CurrentSession();
-  if (!s.link) return std::nullopt;
-  std::lock_guard ex(exchange_mutex_);
-  auto setup = ReadSetup(*s.link);
-  if (setup) StoreIfCurrent(s.generation, [&] { setup_ = setup; });
+  Exchange s(*this);
+  if (!s) return std::nullopt;
+  auto setup = ReadSetup(s.link());
+  if (setup) StoreIfCurrent(s.generation(), [&] { setup_ = setup; });
   return setup;
 }
 
 std::int16_t Station::Init() {
-  const Session s = CurrentSession();
-  if (!s.link) return VP_ERR_COMM;
-  std::lock_guard ex(exchange_mutex_);
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
   std::string wrd(proto::kCmdWrd);
   wrd += static_cast<char>(proto::kWrdArg1);
   wrd += static_cast<char>(proto::kWrdArg2);
-  const auto type = s.link->Binary(wrd, 1, /*with_crc=*/false);
+  const auto type = s->Binary(wrd, 1, /*with_crc=*/false);
   if (!type) return VP_ERR_COMM;
-  auto setup = ReadSetup(*s.link);
+  auto setup = ReadSetup(s.link());
   if (!setup) return VP_ERR_COMM;
-  StoreIfCurrent(s.generation, [&] {
+  StoreIfCurrent(s.generation(), [&] {
     model_ = (*type)[0];
     setup_ = std::move(setup);
   });
@@ -172,22 +196,20 @@ std::int16_t Station::Loop2Supported() {
     std::lock_guard lock(data_mutex_);
     if (loop2_supported_) return *loop2_supported_ ? 1 : 0;
   }
-  const Session s = CurrentSession();
-  if (!s.link) return VP_ERR_COMM;
-  std::lock_guard ex(exchange_mutex_);
-  const auto packet = s.link->Binary(
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
+  const auto packet = s->Binary(
       CountedCommand(proto::kCmdLps, std::to_string(proto::kLpsLoop2) + " 1"), kLoopData, true, 1);
-  if (!packet && LinkDown(s.link->LastError())) return VP_ERR_COMM;
+  if (!packet && LinkDown(s->LastError())) return VP_ERR_COMM;
   const bool supported =
-      packet ? IsLoopPacket(*packet, proto::kLoop2Type) : s.link->LastError() == LinkError::kBadCrc;
-  StoreIfCurrent(s.generation, [&] { loop2_supported_ = supported; });
+      packet ? IsLoopPacket(*packet, proto::kLoop2Type) : s->LastError() == LinkError::kBadCrc;
+  StoreIfCurrent(s.generation(), [&] { loop2_supported_ = supported; });
   return supported ? 1 : 0;
 }
 
 std::int16_t Station::LoadCurrent() {
-  const Session s = CurrentSession();
-  if (!s.link) return VP_ERR_COMM;
-  std::lock_guard ex(exchange_mutex_);
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
   std::optional<SetupView> setup;
   std::optional<bool> loop2_supported;
   {
@@ -196,20 +218,20 @@ std::int16_t Station::LoadCurrent() {
     loop2_supported = loop2_supported_;
   }
   if (!setup) {
-    setup = ReadSetup(*s.link);
+    setup = ReadSetup(s.link());
     if (!setup) return VP_ERR_COMM;
   }
-  const auto loop = s.link->Binary(CountedCommand(proto::kCmdLoop, "1"), kLoopData);
+  const auto loop = s->Binary(CountedCommand(proto::kCmdLoop, "1"), kLoopData);
   if (!loop || !IsLoopPacket(*loop, proto::kLoopType)) return VP_ERR_COMM;
   std::optional<std::vector<std::uint8_t>> loop2;
   if (loop2_supported.value_or(true)) {
     // A console without LOOP2 refuses the request: one attempt is enough
     // until it has been seen to answer it.
-    loop2 = s.link->Binary(CountedCommand(proto::kCmdLps, std::to_string(proto::kLpsLoop2) + " 1"),
-                           kLoopData, true, loop2_supported ? 0 : 1);
+    loop2 = s->Binary(CountedCommand(proto::kCmdLps, std::to_string(proto::kLpsLoop2) + " 1"),
+                      kLoopData, true, loop2_supported ? 0 : 1);
     if (!loop2) {
-      if (LinkDown(s.link->LastError()) || loop2_supported.has_value()) return VP_ERR_COMM;
-      loop2_supported = s.link->LastError() == LinkError::kBadCrc;
+      if (LinkDown(s->LastError()) || loop2_supported.has_value()) return VP_ERR_COMM;
+      loop2_supported = s->LastError() == LinkError::kBadCrc;
       if (*loop2_supported) return VP_ERR_COMM;
     } else if (!IsLoopPacket(*loop2, proto::kLoop2Type)) {
       return VP_ERR_COMM;
@@ -219,7 +241,7 @@ std::int16_t Station::LoadCurrent() {
   }
   const std::vector<std::uint8_t> no_loop2;
   CurrentConditions now = DecodeCurrent(*loop, loop2 ? *loop2 : no_loop2, setup->ClickMm());
-  StoreIfCurrent(s.generation, [&] {
+  StoreIfCurrent(s.generation(), [&] {
     setup_ = setup;
     loop2_supported_ = loop2_supported;
     current_ = std::move(now);
@@ -228,10 +250,9 @@ std::int16_t Station::LoadCurrent() {
 }
 
 std::int16_t Station::LoadHiLows() {
-  const Session s = CurrentSession();
-  if (!s.link) return VP_ERR_COMM;
-  std::lock_guard ex(exchange_mutex_);
-  auto block = s.link->Binary(proto::kCmdHilows, proto::kHilowsDataSize);
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
+  auto block = s->Binary(proto::kCmdHilows, proto::kHilowsDataSize);
   if (!block) return VP_ERR_COMM;
   std::optional<SetupView> setup;
   {
@@ -240,10 +261,10 @@ std::int16_t Station::LoadHiLows() {
   }
   if (!setup) {
     // Rain rates need the collector size.
-    setup = ReadSetup(*s.link);
+    setup = ReadSetup(s.link());
     if (!setup) return VP_ERR_COMM;
   }
-  StoreIfCurrent(s.generation, [&] {
+  StoreIfCurrent(s.generation(), [&] {
     setup_ = setup;
     hilows_ = std::move(block);
   });
@@ -251,11 +272,9 @@ std::int16_t Station::LoadHiLows() {
 }
 
 std::int16_t Station::LoadAlarms() {
-  const Session s = CurrentSession();
-  if (!s.link) return VP_ERR_COMM;
-  std::lock_guard ex(exchange_mutex_);
-  auto block =
-      s.link->Binary(EebrdCommand(ee::kAlarmBase, ee::kAlarmBlockSize), ee::kAlarmBlockSize);
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
+  auto block = s->Binary(EebrdCommand(ee::kAlarmBase, ee::kAlarmBlockSize), ee::kAlarmBlockSize);
   if (!block) return VP_ERR_COMM;
   std::optional<SetupView> setup;
   {
@@ -263,10 +282,10 @@ std::int16_t Station::LoadAlarms() {
     setup = setup_;
   }
   if (!setup) {
-    setup = ReadSetup(*s.link);  // rain thresholds need the collector size
+    setup = ReadSetup(s.link());  // rain thresholds need the collector size
     if (!setup) return VP_ERR_COMM;
   }
-  StoreIfCurrent(s.generation, [&] {
+  StoreIfCurrent(s.generation(), [&] {
     setup_ = setup;
     alarms_ = AlarmView(std::move(*block));
   });
@@ -275,13 +294,12 @@ std::int16_t Station::LoadAlarms() {
 
 std::int16_t Station::LoadCalibration(void* record20) {
   if (record20 == nullptr) return VP_ERR_BAD_PARAM;
-  const Session s = CurrentSession();
-  if (!s.link) return VP_ERR_COMM;
-  std::lock_guard ex(exchange_mutex_);
-  auto setup = ReadSetup(*s.link);
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
+  auto setup = ReadSetup(s.link());
   if (!setup) return VP_ERR_COMM;
   FillCalibration(record20, *setup);
-  StoreIfCurrent(s.generation, [&] { setup_ = std::move(setup); });
+  StoreIfCurrent(s.generation(), [&] { setup_ = std::move(setup); });
   return VP_OK;
 }
 
@@ -358,13 +376,12 @@ std::int16_t Station::FirmwareVersion(std::string& out) {
       return VP_OK;
     }
   }
-  const Session s = CurrentSession();
-  if (!s.link) return VP_ERR_COMM;
-  std::lock_guard ex(exchange_mutex_);
-  const auto lines = s.link->Text(proto::kCmdNver, 1);
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
+  const auto lines = s->Text(proto::kCmdNver, 1);
   if (!lines) return VP_ERR_COMM;
   out = (*lines)[0];
-  StoreIfCurrent(s.generation, [&] { firmware_version_ = out; });
+  StoreIfCurrent(s.generation(), [&] { firmware_version_ = out; });
   return VP_OK;
 }
 
@@ -377,17 +394,16 @@ std::int16_t Station::FirmwareDate(VantageDateTime* out) {
     date = firmware_date_;
   }
   if (!date) {
-    const Session s = CurrentSession();
-    if (!s.link) return VP_ERR_COMM;
-    std::lock_guard ex(exchange_mutex_);
-    const auto lines = s.link->Text(proto::kCmdVer, 1);
+    Exchange s(*this);
+    if (!s) return VP_ERR_COMM;
+    const auto lines = s->Text(proto::kCmdVer, 1);
     if (!lines) return VP_ERR_COMM;
     date = ParseFirmwareDate((*lines)[0]);
     if (!date) return VP_ERR_COMM;
     // A firmware date has no time of day: midnight, so that it is shown.
     date->hour = 0;
     date->minute = 0;
-    StoreIfCurrent(s.generation, [&] { firmware_date_ = date; });
+    StoreIfCurrent(s.generation(), [&] { firmware_date_ = date; });
   }
   WriteDateTime(out, *date);
   return VP_OK;
@@ -396,12 +412,11 @@ std::int16_t Station::FirmwareDate(VantageDateTime* out) {
 std::int16_t Station::StationTime(VantageDateTime* out) {
   if (out == nullptr) return VP_ERR_BAD_PARAM;
   WriteDateTime(out, ClockTime{});
-  const Session s = CurrentSession();
-  if (!s.link) return VP_ERR_COMM;
-  std::lock_guard ex(exchange_mutex_);
-  const auto clock = ReadClock(*s.link);
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
+  const auto clock = ReadClock(s.link());
   if (!clock) return VP_ERR_COMM;
-  StoreIfCurrent(s.generation, [&] { clock_ = clock; });
+  StoreIfCurrent(s.generation(), [&] { clock_ = clock; });
   WriteDateTime(out, *clock);
   return VP_OK;
 }
@@ -419,11 +434,10 @@ std::int16_t Station::SunTime(bool sunrise, VantageDateTime* out) {
   }
   if (!clock) {
     // The times are today's: take the date from the console's clock.
-    const Session s = CurrentSession();
-    if (s.link) {
-      std::lock_guard ex(exchange_mutex_);
-      clock = ReadClock(*s.link);
-      if (clock) StoreIfCurrent(s.generation, [&] { clock_ = clock; });
+    Exchange s(*this);
+    if (s) {
+      clock = ReadClock(s.link());
+      if (clock) StoreIfCurrent(s.generation(), [&] { clock_ = clock; });
     }
   }
   ClockTime t = clock.value_or(ClockTime{});
@@ -449,10 +463,9 @@ std::int16_t Station::TimeZoneSettings(void* record12) {
 
 std::int16_t Station::ReceptionData(void* record20) {
   if (record20 == nullptr) return VP_ERR_BAD_PARAM;
-  const Session s = CurrentSession();
-  if (!s.link) return VP_ERR_COMM;
-  std::lock_guard ex(exchange_mutex_);
-  const auto lines = s.link->Text(proto::kCmdRxCheck, 1);
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
+  const auto lines = s->Text(proto::kCmdRxCheck, 1);
   if (!lines) return VP_ERR_COMM;
   const auto counters = ParseRxCheck((*lines)[0]);
   if (!counters) return VP_ERR_COMM;
@@ -470,10 +483,9 @@ std::int16_t Station::Position(bool latitude, void* record20) {
 
 std::int16_t Station::BarometerInfo(void* record28) {
   if (record28 == nullptr) return VP_ERR_BAD_PARAM;
-  const Session s = CurrentSession();
-  if (!s.link) return VP_ERR_COMM;
-  std::lock_guard ex(exchange_mutex_);
-  const auto lines = s.link->Text(proto::kCmdBarData, 9);
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
+  const auto lines = s->Text(proto::kCmdBarData, 9);
   if (!lines) return VP_ERR_COMM;
   const auto data = ParseBarData(*lines);
   if (!data) return VP_ERR_COMM;

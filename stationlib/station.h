@@ -83,6 +83,27 @@ class Station {
     std::uint64_t generation = 0;
   };
   Session CurrentSession() const;
+  // One exchange on the link that is current when it starts: holds the wire
+  // for its lifetime and, on leaving, forgets the link if the exchange found
+  // it gone. False when there is no link.
+  class Exchange {
+   public:
+    explicit Exchange(Station& station);
+    ~Exchange();
+    Exchange(const Exchange&) = delete;
+    Exchange& operator=(const Exchange&) = delete;
+    explicit operator bool() const { return session_.link != nullptr; }
+    ConsoleLink& link() const { return *session_.link; }
+    ConsoleLink* operator->() const { return session_.link.get(); }
+    std::uint64_t generation() const { return session_.generation; }
+
+   private:
+    Station& station_;
+    Session session_;
+    std::unique_lock<std::mutex> wire_;
+  };
+  // Drops the link of `generation` if it is still the current one.
+  void ForgetLink(std::uint64_t generation);
   std::int16_t Attach(std::unique_ptr<ByteStream> stream, LinkKind kind);
   // The set-up block, read from the console when not cached yet.
   std::optional<SetupView> EnsureSetup();

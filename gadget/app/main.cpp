@@ -101,5 +101,6 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   tv::MemoryWindow window;
+  window.KeepCallLog(false);  // nobody reads it, and the agent runs for months
   return tv::RunHeadlessUntilSignal(config, window, std::cout);
 }

@@ -69,6 +69,11 @@ long long CollectionEngine::RunCycle() {
 
   if (parts_.record.LinkConnected == 0) Connect();
 
+  // A connected cycle in which every service that ran failed means the link
+  // is most likely gone (a dropped connection, an unplugged logger): it is
+  // closed like a long cycle's, so that the next cycle connects afresh
+  // instead of failing on a dead link for ever.
+  bool all_failed = false;
   if (parts_.record.LinkConnected == 1) {
     parts_.show_link_state(3);
     if (parts_.station.IsNewLoopPackageSupported() == 0) {
@@ -80,7 +85,8 @@ long long CollectionEngine::RunCycle() {
     parts_.record.Update([&](StationData& d) { time = d.StationTime; });
     parts_.station.GetStationTime(&time);
     parts_.record.Update([&](StationData& d) { d.StationTime = time; });
-    RunServices(cycle_start);
+    const ServiceOutcome outcome = RunServices(cycle_start);
+    all_failed = outcome.ran > 0 && outcome.succeeded == 0;
     parts_.log.SetServiceStatusText("---");
     parts_.show_link_state(1);
   } else {
@@ -88,7 +94,7 @@ long long CollectionEngine::RunCycle() {
   }
 
   if (parts_.record.LinkConnected == 1 &&
-      parts_.clock.NowSeconds() - cycle_start > kLongCycleSeconds) {
+      (all_failed || parts_.clock.NowSeconds() - cycle_start > kLongCycleSeconds)) {
     parts_.station.Close(parts_.record.LinkKind);
     parts_.record.LinkConnected = 0;
     parts_.show_link_state(4);
@@ -131,7 +137,8 @@ void CollectionEngine::Connect() {
   parts_.log.Notify(ResultCodeText(code));
 }
 
-void CollectionEngine::RunServices(long long cycle_start) {
+CollectionEngine::ServiceOutcome CollectionEngine::RunServices(long long cycle_start) {
+  ServiceOutcome outcome;
   // Every registered service in list order, gaps in the positions included:
   // a service left out of the configuration never hides the ones after it.
   for (const ServiceSchedule::Entry& entry : parts_.schedule.Entries()) {
@@ -140,7 +147,9 @@ void CollectionEngine::RunServices(long long cycle_start) {
     if (service == parts_.services.end()) continue;
 
     parts_.log.SetServiceStatusText(entry.name);
+    ++outcome.ran;
     if (service->second() == 1) {
+      ++outcome.succeeded;
       parts_.fresh_flags.Raise(entry.name);
       const long long now = parts_.clock.NowSeconds();
       const long long next = now + parts_.config.Number("SERVICES_" + entry.name);
@@ -151,6 +160,7 @@ void CollectionEngine::RunServices(long long cycle_start) {
       postponement_ += offset_service_;
     }
   }
+  return outcome;
 }
 
 long long CollectionEngine::WaitAfter(long long cycle_start, bool library_loaded) {

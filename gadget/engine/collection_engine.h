@@ -69,7 +69,12 @@ class CollectionEngine {
  private:
   void Loop(std::stop_token stop);
   void Connect();
-  void RunServices(long long cycle_start);
+  // How many services ran in one cycle, and how many of them succeeded.
+  struct ServiceOutcome {
+    int ran = 0;
+    int succeeded = 0;
+  };
+  ServiceOutcome RunServices(long long cycle_start);
   long long WaitAfter(long long cycle_start_ms, bool library_loaded);
 
   EngineParts parts_;

@@ -13,6 +13,12 @@ std::string OneLine(std::string_view text) {
   return out;
 }
 
+template <typename T>
+void Keep(std::deque<T>& history, T entry) {
+  history.push_back(std::move(entry));
+  while (history.size() > MemoryWindow::kHistoryLimit) history.pop_front();
+}
+
 std::size_t Clamp(int position, std::size_t size) {
   if (position < 0) return 0;
   return std::min(static_cast<std::size_t>(position), size);
@@ -39,7 +45,7 @@ bool MemoryWindow::Is(Field field, std::initializer_list<FieldKind> kinds) const
 }
 
 void MemoryWindow::Record(std::string line) {
-  log_.push_back(std::move(line));
+  if (keep_log_) Keep(log_, std::move(line));
 }
 
 void MemoryWindow::SetText(Field field, std::string_view text) {
@@ -174,7 +180,7 @@ void MemoryWindow::SetTrayTooltip(std::string_view text) {
 void MemoryWindow::ShowBalloon(std::string_view title, std::string_view text, int icon_kind,
                                int seconds) {
   std::lock_guard lock(mutex_);
-  balloons_.push_back({std::string(title), std::string(text), icon_kind, seconds});
+  Keep(balloons_, Balloon{std::string(title), std::string(text), icon_kind, seconds});
   Record("ShowBalloon " + OneLine(title) + " " + OneLine(text));
 }
 
@@ -182,7 +188,8 @@ void MemoryWindow::DrawWindRose(Field field, ImageHandle background, std::string
                                 double angle_degrees, int start_x, int start_y) {
   std::lock_guard lock(mutex_);
   if (!Is(field, {FieldKind::kPicture})) return;
-  roses_.push_back({field, background, std::string(text), angle_degrees, start_x, start_y});
+  Keep(roses_,
+       WindRoseDrawing{field, background, std::string(text), angle_degrees, start_x, start_y});
   std::ostringstream line;
   line << "DrawWindRose " << FieldName(field) << " " << angle_degrees << " " << start_x << ","
        << start_y;
@@ -247,22 +254,28 @@ std::string MemoryWindow::TrayTooltip() const {
 
 std::vector<MemoryWindow::Balloon> MemoryWindow::Balloons() const {
   std::lock_guard lock(mutex_);
-  return balloons_;
+  return {balloons_.begin(), balloons_.end()};
 }
 
 std::vector<MemoryWindow::WindRoseDrawing> MemoryWindow::WindRoseDrawings() const {
   std::lock_guard lock(mutex_);
-  return roses_;
+  return {roses_.begin(), roses_.end()};
 }
 
 std::vector<std::string> MemoryWindow::Log() const {
   std::lock_guard lock(mutex_);
-  return log_;
+  return {log_.begin(), log_.end()};
 }
 
 void MemoryWindow::ClearLog() {
   std::lock_guard lock(mutex_);
   log_.clear();
+}
+
+void MemoryWindow::KeepCallLog(bool keep) {
+  std::lock_guard lock(mutex_);
+  keep_log_ = keep;
+  if (!keep) log_.clear();
 }
 
 void MemoryWindow::SetPressed(Field button, bool pressed) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -12,7 +13,9 @@ namespace tv {
 
 // A window held in memory: every field starts as the field catalogue creates
 // it and every call is applied and logged. Used by tests and by anything that
-// needs the display logic without a screen. Safe to call from any thread.
+// needs the display logic without a screen (the agent without a window runs
+// on one for months, so the call log, balloons and wind-rose drawings keep
+// only the newest kHistoryLimit entries). Safe to call from any thread.
 class MemoryWindow final : public Window {
  public:
   struct TreeItem {
@@ -39,6 +42,8 @@ class MemoryWindow final : public Window {
   // `initial_picture` gives the handle of a carried picture by name, for the
   // pictures fields show at creation; without it they start empty.
   explicit MemoryWindow(std::function<ImageHandle(std::string_view)> initial_picture = {});
+
+  static constexpr std::size_t kHistoryLimit = 10000;
 
   void SetText(Field field, std::string_view text) override;
   void SetPicture(Field field, ImageHandle image) override;
@@ -76,9 +81,13 @@ class MemoryWindow final : public Window {
   std::string TrayTooltip() const;
   std::vector<Balloon> Balloons() const;
   std::vector<WindRoseDrawing> WindRoseDrawings() const;
-  // Every call applied so far, one line each ("SetText IndoorTempValue ---").
+  // Every call applied so far (the newest kHistoryLimit), one line each
+  // ("SetText IndoorTempValue ---").
   std::vector<std::string> Log() const;
   void ClearLog();
+  // Whether calls are logged at all (on by default; a window nobody inspects
+  // has no use for the log).
+  void KeepCallLog(bool keep);
 
   // What the user does.
   void SetPressed(Field button, bool pressed);
@@ -106,9 +115,10 @@ class MemoryWindow final : public Window {
   bool shown_ = false;
   int activations_ = 0;
   std::string tray_tooltip_;
-  std::vector<Balloon> balloons_;
-  std::vector<WindRoseDrawing> roses_;
-  std::vector<std::string> log_;
+  std::deque<Balloon> balloons_;
+  std::deque<WindRoseDrawing> roses_;
+  std::deque<std::string> log_;
+  bool keep_log_ = true;
 };
 
 }  // namespace tv

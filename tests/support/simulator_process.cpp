@@ -84,9 +84,19 @@ bool SimulatorProcess::Start(const std::vector<std::string>& args, std::string* 
   return true;
 }
 
+void SimulatorProcess::Kill() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+  Stop();
+}
+
 int SimulatorProcess::Stop(std::chrono::milliseconds timeout) {
   if (control_fd_ >= 0) close(control_fd_);
   control_fd_ = -1;
+  control_buffer_.clear();
   if (stdout_fd_ >= 0) close(stdout_fd_);
   stdout_fd_ = -1;
   if (pid_ <= 0) return -1;

@@ -27,6 +27,9 @@ class SimulatorProcess {
   // SIGTERM and wait (at most `timeout`, then SIGKILL). Returns the exit
   // status as waitpid gives it, -1 when it had to be killed.
   int Stop(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+  // SIGKILL, as a crash or a power cut would end it: nothing is cleaned up
+  // (the pseudo-terminal link is left dangling, connections are reset).
+  void Kill();
 
   pid_t pid() const { return pid_; }
   int tcp_port() const { return tcp_port_; }

@@ -11,82 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "gadget/engine/activity_log.h"
-#include "gadget/engine/collection_engine.h"
-#include "gadget/engine/current_data_service.h"
-#include "gadget/engine/service_times.h"
-#include "gadget/engine/services.h"
-#include "gadget/engine/station_port.h"
-#include "gadget/engine/station_record.h"
-#include "gadget/window/memory_window.h"
-#include "lib/common/service_tables.h"
 #include "lib/station/result_codes.h"
+#include "tests/e2e/engine/collector.h"
 #include "tests/support/simulator_process.h"
 
 namespace tv {
 namespace {
 
+using testing::Celsius;
+using testing::Collector;
 using testing::SimulatorProcess;
 using Lines = std::vector<std::string>;
-
-// Real time plus a jump the test can make, so that periods can be skipped
-// while the library still works in real time.
-class SteppedClock final : public Clock {
- public:
-  TimePoint Now() const override {
-    std::lock_guard lock(mutex_);
-    return std::chrono::system_clock::now() + offset_;
-  }
-  bool SleepFor(Duration d, std::stop_token stop) override {
-    return DefaultClock().SleepFor(d, stop);
-  }
-  void Jump(std::chrono::seconds d) {
-    std::lock_guard lock(mutex_);
-    offset_ += d;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  Clock::Duration offset_{0};
-};
-
-float Celsius(double f) {
-  return static_cast<float>((f - 32.0) * 5.0 / 9.0);
-}
-
-struct Collector {
-  ConfigTable config;
-  SteppedClock clock;
-  LibraryStationPort station;
-  StationRecord record;
-  ServiceSchedule schedule;
-  ServiceFreshFlags flags;
-  MemoryWindow window;
-  ActivityLog log{window, config, clock};
-  ServiceTimesList service_times{window};
-  ServiceContext context{config, clock, record, log};
-  CurrentDataService current_data{context};
-  std::unique_ptr<CollectionEngine> engine;
-
-  void Build() {
-    RegisterServices(kServiceList, config, schedule, flags);
-    engine = std::make_unique<CollectionEngine>(EngineParts{
-        .config = config,
-        .clock = clock,
-        .station = station,
-        .record = record,
-        .schedule = schedule,
-        .fresh_flags = flags,
-        .log = log,
-        .service_times = service_times,
-        .services = MakeServiceTable(context, current_data),
-        .show_link_state = [](int) {},
-    });
-  }
-  ~Collector() {
-    if (record.LinkConnected == 1) station.Close(record.LinkKind);
-  }
-};
 
 class CollectionE2e : public ::testing::Test {
  protected:
@@ -261,7 +196,7 @@ namespace tv {
 namespace {
 
 TEST(CollectionE2eSerial, CollectsOverThePseudoTerminal) {
-  testing::SimulatorProcess sim;
+  SimulatorProcess sim;
   std::string error;
   ASSERT_TRUE(sim.Start({"--pty", "--start", "2024-06-21 14:00:00"}, &error)) << error;
   ASSERT_EQ(sim.Control("HOLD ON"), "OK");

@@ -209,6 +209,9 @@ TEST(Simulator, FaultsAsAClientSeesThem) {
     const Bytes resent = c.ReadExact(8, Ms(2000));
     EXPECT_TRUE(protocol::CrcBlockValid(resent));
     EXPECT_TRUE(DecodeTime(resent).ok);
+    EXPECT_EQ(sim.Control("FAULTS"),
+              "OK silent=0 stop_after=-1 bad_crc=0 garbage=0 drop_mid=0 slow=0")
+        << "the counted fault has run its course";
   }
   {
     SCOPED_TRACE("garbage instead of the wake-up reply: the next attempt works");
@@ -219,6 +222,8 @@ TEST(Simulator, FaultsAsAClientSeesThem) {
   {
     SCOPED_TRACE("connection dropped in the middle of a packet");
     ASSERT_EQ(sim.Control("FAULT DROP_MID"), "OK");
+    EXPECT_EQ(sim.Control("FAULTS"),
+              "OK silent=0 stop_after=-1 bad_crc=0 garbage=0 drop_mid=1 slow=0");
     EXPECT_FALSE(c.Binary("HILOWS", 436, Ms(1000)).has_value());
     EXPECT_TRUE(c.PeerClosed(Ms(2000)));
     ASSERT_TRUE(c.ConnectTcp(sim.tcp_port()));

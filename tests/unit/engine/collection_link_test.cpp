@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "gadget/engine/collection_engine.h"
 #include "tests/unit/engine/engine_rig.h"
 
@@ -86,22 +88,27 @@ TEST(CollectionLink, AnyCodeOtherThanOneIsAFailure) {
   }
 }
 
-TEST(CollectionLink, LongCycleClosesTheLinkAndTheNextCycleReopensIt) {
+TEST(CollectionLink, LongOrWhollyFailedCycleClosesTheLinkAndTheNextCycleReopensIt) {
   struct Row {
     const char* legend;
     int load_seconds;
     int cycle_seconds;
+    std::map<std::string, int> results;
     bool closed;
   };
   const Row rows[] = {
-      {"3 s keeps the link open", 0, 3, false},
-      {"4 s closes it", 0, 4, true},
-      {"the library load before the cycle does not count", 2, 3, false},
+      {"3 s keeps the link open", 0, 3, {}, false},
+      {"4 s closes it", 0, 4, {}, true},
+      {"the library load before the cycle does not count", 2, 3, {}, false},
+      {"every service failing closes it", 0, 0, {{"CurrentData", 0}, {"Alarm", 0}}, true},
+      {"one service succeeding keeps it", 0, 0, {{"CurrentData", 0}}, false},
   };
   for (const Row& row : rows) {
     EngineRig rig;
     rig.config.Set("SERVICES", "CurrentData", "1");
+    rig.config.Set("SERVICES", "Alarm", "1");
     rig.durations["CurrentData"] = row.cycle_seconds;
+    rig.results = row.results;
     rig.station.on_load = [&rig, &row] {
       rig.clock.Advance(std::chrono::seconds{row.load_seconds});
     };
@@ -114,11 +121,24 @@ TEST(CollectionLink, LongCycleClosesTheLinkAndTheNextCycleReopensIt) {
     EXPECT_EQ(rig.record.LinkConnected, row.closed ? 0 : 1) << row.legend;
 
     rig.durations["CurrentData"] = 0;
+    rig.results.clear();
     rig.Cycle();
     EXPECT_EQ(rig.station.connects.size(), row.closed ? 2U : 1U) << row.legend;
-    EXPECT_EQ(rig.TakeRuns(), (std::vector<std::string>{"CurrentData", "CurrentData"}))
+    EXPECT_EQ(rig.TakeRuns(),
+              (std::vector<std::string>{"CurrentData", "Alarm", "CurrentData", "Alarm"}))
         << row.legend;
   }
+}
+
+TEST(CollectionLink, ACycleWithNoServiceDueKeepsTheLink) {
+  EngineRig rig;
+  rig.config.Set("SERVICES", "CurrentData", "60");
+  rig.Build();
+  rig.Cycle();
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), std::vector<std::string>{"CurrentData"});
+  EXPECT_EQ(rig.station.closes, std::vector<int>{});
+  EXPECT_EQ(rig.record.LinkConnected, 1);
 }
 
 TEST(CollectionLink, ReconnectionAfterALongCycleShowsTheAttempt) {

@@ -16,6 +16,9 @@ class ScriptedConsole final : public ByteStream {
   using Answer = std::function<std::string(const std::string& written)>;
   explicit ScriptedConsole(Answer answer, std::vector<std::string>* log)
       : answer_(std::move(answer)), log_(log) {}
+  ~ScriptedConsole() override {
+    if (destroyed_ != nullptr) *destroyed_ = true;
+  }
 
   IoStatus Write(std::span<const std::uint8_t> data, Deadline) override {
     if (interrupted_) return IoStatus::kInterrupted;
@@ -39,6 +42,8 @@ class ScriptedConsole final : public ByteStream {
   int BaudRate() const override { return 19200; }
 
   bool hang_up_when_empty_ = false;
+  // Set when the owner lets go of the stream (the descriptor would close).
+  bool* destroyed_ = nullptr;
 
  private:
   Answer answer_;

@@ -2,7 +2,10 @@
 // asks for, and what it makes of a console without LOOP2.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "protocol/crc.h"
 #include "stationlib/station.h"
@@ -94,6 +97,48 @@ TEST(Station, NewLinkForgetsWhatTheOldOneLoaded) {
   station.OpenStream(std::make_unique<ScriptedConsole>(Console(true, &lps), &log),
                      LinkKind::kSerial);
   EXPECT_EQ(station.Current(0).code, VP_ERR_NEEDS_LOAD);
+}
+
+TEST(Station, LineThatGoesAwayIsForgottenAtOnce) {
+  std::vector<std::string> log;
+  int lps = 0;
+  bool destroyed = false;
+  Station station;
+  auto stream = std::make_unique<ScriptedConsole>(Console(true, &lps), &log);
+  ScriptedConsole* console = stream.get();
+  console->destroyed_ = &destroyed;
+  ASSERT_EQ(station.OpenStream(std::move(stream), LinkKind::kTcp), VP_OK);
+  ASSERT_EQ(station.LoadCurrent(), VP_OK);
+
+  console->hang_up_when_empty_ = true;  // the next read finds the peer gone
+  log.clear();
+  EXPECT_EQ(station.LoadHiLows(), VP_ERR_COMM);
+  EXPECT_TRUE(destroyed) << "the stream is released as soon as the loss is seen";
+
+  const std::size_t writes = log.size();
+  VantageDateTime time{};
+  std::string text;
+  struct Row {
+    const char* legend;
+    std::function<std::int16_t()> op;
+  };
+  const Row rows[] = {
+      {"Init", [&] { return station.Init(); }},
+      {"LoadCurrent", [&] { return station.LoadCurrent(); }},
+      {"LoadHiLows", [&] { return station.LoadHiLows(); }},
+      {"LoadAlarms", [&] { return station.LoadAlarms(); }},
+      {"StationTime", [&] { return station.StationTime(&time); }},
+      {"FirmwareVersion", [&] { return station.FirmwareVersion(text); }},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.op(), VP_ERR_COMM) << row.legend;
+  EXPECT_EQ(log.size(), writes) << "nothing more is sent on a forgotten link";
+  EXPECT_EQ(station.BytesExchanged(), 0U);
+  EXPECT_EQ(station.Close(LinkKind::kTcp), VP_OK) << "closing a forgotten link is harmless";
+
+  ASSERT_EQ(station.OpenStream(std::make_unique<ScriptedConsole>(Console(true, &lps), &log),
+                               LinkKind::kTcp),
+            VP_OK);
+  EXPECT_EQ(station.LoadCurrent(), VP_OK) << "the next open starts clean";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -91,6 +92,26 @@ TEST(MemoryWindow, DumpShowsWhatTheWindowShows) {
   EXPECT_NE(dump.find("OutdoorTempValue\t\"21.5\""), std::string::npos) << dump;
   EXPECT_NE(dump.find("FrostIcon\thidden"), std::string::npos) << dump;
   EXPECT_NE(dump.find("row\t01/02/2024 10h00|Température|30.1"), std::string::npos) << dump;
+}
+
+TEST(MemoryWindow, HistoriesKeepOnlyTheNewestEntries) {
+  MemoryWindow window;
+  const int calls = static_cast<int>(MemoryWindow::kHistoryLimit) + 5;
+  for (int i = 0; i < calls; ++i) {
+    window.SetText(Field::EngineStateText, std::to_string(i));
+    window.ShowBalloon("t", std::to_string(i), 1, 1);
+  }
+  const auto log = window.Log();
+  ASSERT_EQ(log.size(), MemoryWindow::kHistoryLimit);
+  EXPECT_EQ(log.back(), "ShowBalloon t " + std::to_string(calls - 1));
+  const auto balloons = window.Balloons();
+  ASSERT_EQ(balloons.size(), MemoryWindow::kHistoryLimit);
+  EXPECT_EQ(balloons.front().text, "5") << "the five oldest dropped";
+
+  window.KeepCallLog(false);
+  window.SetText(Field::EngineStateText, "x");
+  EXPECT_EQ(window.Log(), std::vector<std::string>{});
+  EXPECT_EQ(window.Text(Field::EngineStateText), "x") << "calls are still applied";
 }
 
 TEST(MemoryWindow, WritersOnSeveralThreads) {

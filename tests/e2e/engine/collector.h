@@ -1,0 +1,108 @@
+#pragma once
+
+// The collection engine with its five services and the real station library,
+// as the end-to-end tests drive it: cycle by cycle from the test thread, on a
+// clock that runs in real time (the library's time-outs are real) but that
+// the test can move forward to skip the waits between cycles.
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "gadget/engine/activity_log.h"
+#include "gadget/engine/collection_engine.h"
+#include "gadget/engine/current_data_service.h"
+#include "gadget/engine/service_times.h"
+#include "gadget/engine/services.h"
+#include "gadget/engine/station_port.h"
+#include "gadget/engine/station_record.h"
+#include "gadget/window/memory_window.h"
+#include "lib/common/clock.h"
+#include "lib/common/service_tables.h"
+#include "lib/config/config_table.h"
+
+namespace tv::testing {
+
+// Real time plus a jump the test can make, so that periods can be skipped
+// while the library still works in real time.
+class SteppedClock final : public Clock {
+ public:
+  TimePoint Now() const override {
+    std::lock_guard lock(mutex_);
+    return std::chrono::system_clock::now() + offset_;
+  }
+  bool SleepFor(Duration d, std::stop_token stop) override {
+    return DefaultClock().SleepFor(d, stop);
+  }
+  void Jump(Clock::Duration d) {
+    std::lock_guard lock(mutex_);
+    offset_ += d;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  Clock::Duration offset_{0};
+};
+
+// The station library binding, counting the connection attempts.
+class CountingStationPort final : public StationPort {
+ public:
+  int LoadLibrary() override { return library_.LoadLibrary(); }
+  int Connect(int kind, const std::string& address, int timeout_ms) override {
+    ++connects;
+    return library_.Connect(kind, address, timeout_ms);
+  }
+  std::int32_t UsbSerialNumber() override { return library_.UsbSerialNumber(); }
+  int IsNewLoopPackageSupported() override { return library_.IsNewLoopPackageSupported(); }
+  int GetStationTime(StationDateTime* time) override { return library_.GetStationTime(time); }
+  void Close(int kind) override { library_.Close(kind); }
+
+  std::atomic<int> connects{0};
+
+ private:
+  LibraryStationPort library_;
+};
+
+inline float Celsius(double fahrenheit) {
+  return static_cast<float>((fahrenheit - 32.0) * 5.0 / 9.0);
+}
+
+struct Collector {
+  ConfigTable config;
+  SteppedClock clock;
+  CountingStationPort station;
+  StationRecord record;
+  ServiceSchedule schedule;
+  ServiceFreshFlags flags;
+  MemoryWindow window;
+  ActivityLog log{window, config, clock};
+  ServiceTimesList service_times{window};
+  ServiceContext context{config, clock, record, log};
+  CurrentDataService current_data{context};
+  std::unique_ptr<CollectionEngine> engine;
+
+  void Build() {
+    RegisterServices(kServiceList, config, schedule, flags);
+    engine = std::make_unique<CollectionEngine>(EngineParts{
+        .config = config,
+        .clock = clock,
+        .station = station,
+        .record = record,
+        .schedule = schedule,
+        .fresh_flags = flags,
+        .log = log,
+        .service_times = service_times,
+        .services = MakeServiceTable(context, current_data),
+        .show_link_state = [](int) {},
+    });
+  }
+  // One cycle, then its wait skipped.
+  void Cycle() { clock.Jump(std::chrono::milliseconds{engine->RunCycle()}); }
+  ~Collector() {
+    if (record.LinkConnected == 1) station.Close(record.LinkKind);
+  }
+};
+
+}  // namespace tv::testing
