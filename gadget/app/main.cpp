@@ -7,7 +7,7 @@
 #include <iostream>
 #include <string>
 
-#include "gadget/engine/headless_agent.h"
+#include "gadget/agent/headless_agent.h"
 #include "gadget/window/memory_window.h"
 
 #include "lib/common/app_values.h"
@@ -30,6 +30,9 @@ const char* LinkKindName(int kind) {
 }
 
 void PrintSettings(const tv::ConfigTable& config) {
+  tv::ServiceSchedule schedule;
+  tv::ServiceFreshFlags flags;
+  tv::RegisterServices(tv::kServiceList, config, schedule, flags);
   std::printf("%s\n", tv::AppTitle().c_str());
   std::printf("Fichier de configuration : %s\n", tv::IniPath().c_str());
   std::printf("Liaison : %s, adresse \"%s\", délai de connexion %lld s\n",
@@ -37,7 +40,7 @@ void PrintSettings(const tv::ConfigTable& config) {
               config.Value(tv::kKeyConsoleAddress).c_str(),
               static_cast<long long>(config.Number(tv::kKeyConnectionTimeout)));
 
-  const auto services = tv::TheServiceSchedule().Entries();
+  const auto services = schedule.Entries();
   std::printf("Services actifs : %zu\n", services.size());
   for (const auto& s : services) {
     const std::string key = std::string(tv::kServiceKeyPrefix) + s.name;
@@ -95,7 +98,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Impossible de charger le fichier INI : %s\n", tv::IniPath().c_str());
     return 1;
   }
-  tv::RegisterServices(tv::kServiceList, config);
   PrintSettings(config);
   if (settings_only) return 0;
   std::fflush(stdout);

@@ -1,6 +1,6 @@
 #include "gadget/display/state_indicators.h"
 
-#include "lib/common/blink_task.h"
+#include "gadget/display/blinking.h"
 #include "lib/common/named_handles.h"
 
 namespace tv {
@@ -116,13 +116,13 @@ void SetLinkPictures(Window& window, std::string_view name) {
 // Stops the blinking and only then shows the icon, so that a stopped task
 // cannot hide it again afterwards.
 void StopBlinkingAndShow(Window& window) {
-  StopNamedBlink(kLinkBlinkName);
+  StopNamedBlink(window, kLinkBlinkName);
   window.SetVisible(Field::StatusLinkIcon, true);
 }
 
 }  // namespace
 
-int ShowLinkState(Window& window, int state, Clock& clock) {
+int ShowLinkState(Window& window, int state) {
   switch (state) {
     case kLinkDown:
       StopBlinkingAndShow(window);
@@ -134,10 +134,8 @@ int ShowLinkState(Window& window, int state, Clock& clock) {
       break;
     case kLinkBusy:
       SetLinkPictures(window, "ICO_EtatConnexionActivite");
-      StopNamedBlink(kLinkBlinkName);
-      StartNamedBlink(
-          kLinkBlinkName,
-          [&window](bool visible) { window.SetVisible(Field::StatusLinkIcon, visible); }, clock);
+      StopNamedBlink(window, kLinkBlinkName);
+      StartNamedBlink(window, kLinkBlinkName, Field::StatusLinkIcon);
       break;
     case kLinkIdle:
       SetLinkPictures(window, "ICO_EtatConnexionOK");

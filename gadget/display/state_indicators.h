@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "gadget/window/window.h"
-#include "lib/common/clock.h"
 
 namespace tv {
 
@@ -19,9 +18,8 @@ inline constexpr std::string_view kLinkBlinkName = "CLIGNOTANT_ETAT_CONNEXION";
 
 // Shows the link state in LinkStateIcon and StatusLinkIcon: down, up and idle
 // stop the blinking and leave the icon shown; busy makes StatusLinkIcon blink
-// (one task at most, on `clock`). Other states change nothing. The window
-// must outlive a blinking task. Returns 1.
-int ShowLinkState(Window& window, int state, Clock& clock = DefaultClock());
+// (one blink at most, restarted). Other states change nothing. Returns 1.
+int ShowLinkState(Window& window, int state);
 
 // Puts the window into its empty look: "---" in every value field, no
 // forecast, trend or pressure trend picture, the state icons hidden and the

@@ -1,22 +1,12 @@
 #include "gadget/engine/activity_log.h"
 
 #include <ctime>
-#include <iostream>
 #include <string>
 
 #include "lib/common/app_values.h"
-#include "lib/common/balloon.h"
 
 namespace tv {
 namespace {
-
-std::mutex installed_mutex;
-std::shared_ptr<ActivityLog> installed;
-
-std::shared_ptr<ActivityLog> Installed() {
-  std::lock_guard lock(installed_mutex);
-  return installed;
-}
 
 std::mutex& StderrMutex() {
   static std::mutex m;
@@ -52,16 +42,17 @@ ActivityLog::ActivityLog(Window& window, const ConfigTable& config, Clock& clock
       max_lines_(max_lines < 1 ? 1 : max_lines) {}
 
 void ActivityLog::Notify(std::string_view message) {
-  {
-    // Insert and trim as one step so two threads never trim each other's line.
-    std::lock_guard lock(mutex_);
-    window_.InsertLine(Field::AppLogList, 0, message);
-    for (int count = window_.LineCount(Field::AppLogList); count > max_lines_; --count) {
-      window_.RemoveLine(Field::AppLogList, count - 1);
-    }
+  // No lock is held across the window calls (with the Qt window they wait for
+  // the GUI thread, which may itself be logging). Lines beyond the cap are
+  // removed at the cap's index only, so however the calls of several threads
+  // interleave, the list ends with the newest max_lines_ lines: a removal
+  // that finds nothing there any more changes nothing.
+  window_.InsertLine(Field::AppLogList, 0, message);
+  for (int count = window_.LineCount(Field::AppLogList); count > max_lines_; --count) {
+    window_.RemoveLine(Field::AppLogList, max_lines_);
   }
   if (errors_ != nullptr) WriteStamped(*errors_, clock_.NowSeconds(), message);
-  if (config_.Flag("GENERAL_Notify")) ShowBalloon(AppTitle(), message, kBalloonInfo, 1);
+  if (config_.Flag("GENERAL_Notify")) window_.ShowBalloon(AppTitle(), message, kBalloonInfo, 1);
 }
 
 void ActivityLog::SetConnectionStatusText(std::string_view text) {
@@ -70,27 +61,6 @@ void ActivityLog::SetConnectionStatusText(std::string_view text) {
 
 void ActivityLog::SetServiceStatusText(std::string_view text) {
   window_.SetText(Field::EngineStateText, text);
-}
-
-void InstallActivityLog(std::shared_ptr<ActivityLog> log) {
-  std::lock_guard lock(installed_mutex);
-  installed = std::move(log);
-}
-
-void Notify(std::string_view message) {
-  if (auto log = Installed()) {
-    log->Notify(message);
-  } else {
-    WriteStamped(std::cerr, DefaultClock().NowSeconds(), message);
-  }
-}
-
-void SetConnectionStatusText(std::string_view text) {
-  if (auto log = Installed()) log->SetConnectionStatusText(text);
-}
-
-void SetServiceStatusText(std::string_view text) {
-  if (auto log = Installed()) log->SetServiceStatusText(text);
 }
 
 }  // namespace tv

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
-#include <mutex>
 #include <ostream>
 #include <string_view>
 
@@ -39,16 +37,7 @@ class ActivityLog {
   Clock& clock_;
   std::ostream* errors_;
   int max_lines_;
-  std::mutex mutex_;
 };
-
-// The process-wide log used by the free functions below; nullptr removes it
-// (the functions then only write to standard error).
-void InstallActivityLog(std::shared_ptr<ActivityLog> log);
-
-void Notify(std::string_view message);
-void SetConnectionStatusText(std::string_view text);
-void SetServiceStatusText(std::string_view text);
 
 // "2026-12-08 00:18:11" in local time.
 std::string FormatLogStamp(long long seconds);

@@ -25,6 +25,10 @@ void CollectionEngine::Start() {
   thread_ = std::jthread([this](std::stop_token stop) { Loop(stop); });
 }
 
+void CollectionEngine::RequestStop() {
+  thread_.request_stop();
+}
+
 void CollectionEngine::Stop() {
   if (!thread_.joinable()) return;
   thread_.request_stop();

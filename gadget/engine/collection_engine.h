@@ -57,6 +57,9 @@ class CollectionEngine {
   // Starts the collection thread (the program never stops it; Stop is for
   // tests and orderly shutdowns).
   void Start();
+  // Asks the thread to stop at its next wait, without waiting for it.
+  void RequestStop();
+  // Asks and waits; the thread ends within its current bounded station call.
   void Stop();
 
   // One cycle without its wait; returns the wait in milliseconds that

@@ -37,18 +37,23 @@ void ServiceTimesList::Show(std::string_view name, long long last_run, long long
   row += '\n';
   row += FormatServiceTime(next_run);
 
-  std::lock_guard lock(mutex_);
-  if (auto it = row_of_.find(name); it != row_of_.end()) {
-    // The list widget has no row replacement: rebuild it with the rows in
-    // their places.
-    rows_[it->second] = std::move(row);
-    window_.ClearRows(Field::ServiceList);
-    for (const std::string& r : rows_) window_.AppendRow(Field::ServiceList, r);
-    return;
+  int place = -1;  // the service's row, or -1 for a new one
+  {
+    std::lock_guard lock(mutex_);
+    if (auto it = row_of_.find(name); it != row_of_.end()) {
+      place = it->second;
+    } else {
+      row_of_.emplace(std::string(name), static_cast<int>(row_of_.size()));
+    }
   }
-  row_of_.emplace(std::string(name), rows_.size());
-  rows_.push_back(row);
-  window_.AppendRow(Field::ServiceList, row);
+  // The row is replaced where it stands, so the list keeps its order, its
+  // selection and its scroll position. No lock is held across the calls.
+  if (place >= 0) {
+    window_.RemoveRow(Field::ServiceList, place);
+    window_.InsertRow(Field::ServiceList, place, row);
+  } else {
+    window_.AppendRow(Field::ServiceList, row);
+  }
 }
 
 }  // namespace tv

@@ -4,7 +4,6 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "gadget/window/window.h"
 
@@ -17,6 +16,7 @@ std::string FormatNextCollectTime(long long seconds);
 
 // The service times list of the activity page: one row per service that has
 // run, "name\nlast run\nnext run". A service keeps the row it got first.
+// Called from the collection thread only.
 class ServiceTimesList {
  public:
   explicit ServiceTimesList(Window& window);
@@ -26,8 +26,7 @@ class ServiceTimesList {
  private:
   Window& window_;
   std::mutex mutex_;
-  std::map<std::string, std::size_t, std::less<>> row_of_;
-  std::vector<std::string> rows_;
+  std::map<std::string, int, std::less<>> row_of_;
 };
 
 }  // namespace tv

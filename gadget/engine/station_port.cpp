@@ -43,4 +43,8 @@ void LibraryStationPort::Close(int kind) {
   }
 }
 
+bool LibraryStationPort::CloseBounded(int kind, int timeout_ms) {
+  return ClosePortBounded(kind, timeout_ms);
+}
+
 }  // namespace tv

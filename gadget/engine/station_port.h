@@ -25,6 +25,12 @@ class StationPort {
   virtual int GetStationTime(StationDateTime* time) = 0;
   // Closes the link of `kind`.
   virtual void Close(int kind) = 0;
+  // Closes the link of `kind` on a side thread and waits at most
+  // `timeout_ms`; true when it was closed in time (the quit).
+  virtual bool CloseBounded(int kind, int timeout_ms) {
+    Close(kind);
+    return timeout_ms >= 0;
+  }
 };
 
 // Forwards every operation to the station library binding.
@@ -36,6 +42,7 @@ class LibraryStationPort final : public StationPort {
   int IsNewLoopPackageSupported() override;
   int GetStationTime(StationDateTime* time) override;
   void Close(int kind) override;
+  bool CloseBounded(int kind, int timeout_ms) override;
 };
 
 }  // namespace tv

@@ -151,11 +151,6 @@ void StationRecord::Update(const std::function<void(StationData&)>& change) {
   change(data_);
 }
 
-StationRecord& TheStationRecord() {
-  static StationRecord record;
-  return record;
-}
-
 std::int16_t RoundToInt16(float value) {
   return RoundTo<std::int16_t>(value);
 }

@@ -250,9 +250,6 @@ class StationRecord {
   StationData data_;
 };
 
-// The process-wide record.
-StationRecord& TheStationRecord();
-
 // A station float stored into a whole-number field: rounded to nearest; a
 // value that does not fit (or is not a number) becomes the library's
 // no-data code, so it is never mistaken for a reading.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <sstream>
 
+#include "lib/common/balloon.h"
+
 namespace tv {
 namespace {
 
@@ -26,7 +28,9 @@ std::size_t Clamp(int position, std::size_t size) {
 
 }  // namespace
 
-MemoryWindow::MemoryWindow(std::function<ImageHandle(std::string_view)> initial_picture) {
+MemoryWindow::MemoryWindow(std::function<ImageHandle(std::string_view)> initial_picture,
+                           const Clock& clock)
+    : clock_(clock) {
   fields_.resize(kFieldCount);
   for (const FieldEntry& e : FieldCatalogue()) {
     FieldState& f = fields_[static_cast<std::size_t>(e.id)];
@@ -65,8 +69,55 @@ void MemoryWindow::SetPicture(Field field, ImageHandle image) {
 void MemoryWindow::SetVisible(Field field, bool visible) {
   std::lock_guard lock(mutex_);
   if (static_cast<std::size_t>(field) >= kFieldCount) return;
-  fields_[static_cast<std::size_t>(field)].visible = visible;
+  FieldState& f = fields_[static_cast<std::size_t>(field)];
+  f.visible = visible;
+  f.visible_set = clock_.Now();
   Record(std::string(visible ? "Show " : "Hide ") + std::string(FieldName(field)));
+}
+
+MemoryWindow::Look MemoryWindow::LookAt(const FieldState& f, Clock::TimePoint now) const {
+  if (!f.blinking || now < f.blink_start) return {f.visible, f.blink_shown};
+  // One flip at the start, then one every period.
+  const auto flips = 1 + (now - f.blink_start) / kBlinkPeriod;
+  const bool shown = (flips % 2 == 1) ? !f.blink_shown : f.blink_shown;
+  const Clock::TimePoint last_flip = f.blink_start + (flips - 1) * kBlinkPeriod;
+  // A SetVisible after the last flip holds until the next one.
+  const bool visible = f.visible_set >= last_flip ? f.visible : shown;
+  return {visible, shown};
+}
+
+void MemoryWindow::StartBlinking(Field field) {
+  std::lock_guard lock(mutex_);
+  if (!Is(field, {FieldKind::kPicture, FieldKind::kText, FieldKind::kToggleButton})) return;
+  FieldState& f = fields_[static_cast<std::size_t>(field)];
+  const Clock::TimePoint now = clock_.Now();
+  const Look look = LookAt(f, now);
+  f.visible = look.visible;
+  f.blink_shown = look.blink_shown;
+  f.visible_set = Clock::TimePoint::min();  // the look so far is captured above
+  f.blinking = true;
+  f.blink_start = now;
+  Record("StartBlinking " + std::string(FieldName(field)));
+}
+
+void MemoryWindow::StopBlinking(Field field) {
+  std::lock_guard lock(mutex_);
+  if (static_cast<std::size_t>(field) >= kFieldCount) return;
+  FieldState& f = fields_[static_cast<std::size_t>(field)];
+  if (!f.blinking) return;
+  const Clock::TimePoint now = clock_.Now();
+  const Look look = LookAt(f, now);
+  f.visible = look.visible;
+  f.visible_set = now;
+  f.blink_shown = look.blink_shown;
+  f.blinking = false;
+  Record("StopBlinking " + std::string(FieldName(field)));
+}
+
+bool MemoryWindow::Blinking(Field field) const {
+  std::lock_guard lock(mutex_);
+  if (static_cast<std::size_t>(field) >= kFieldCount) return false;
+  return fields_[static_cast<std::size_t>(field)].blinking;
 }
 
 void MemoryWindow::SelectPage(int index) {
@@ -98,6 +149,15 @@ void MemoryWindow::AppendRow(Field list, std::string_view columns) {
   if (!Is(list, {FieldKind::kColumnList})) return;
   fields_[static_cast<std::size_t>(list)].rows.emplace_back(columns);
   Record("AppendRow " + std::string(FieldName(list)) + " " + OneLine(columns));
+}
+
+void MemoryWindow::RemoveRow(Field list, int position) {
+  std::lock_guard lock(mutex_);
+  if (!Is(list, {FieldKind::kColumnList})) return;
+  auto& rows = fields_[static_cast<std::size_t>(list)].rows;
+  if (position < 0 || static_cast<std::size_t>(position) >= rows.size()) return;
+  rows.erase(rows.begin() + position);
+  Record("RemoveRow " + std::string(FieldName(list)) + " " + std::to_string(position));
 }
 
 int MemoryWindow::RowCount(Field list) {
@@ -173,14 +233,15 @@ void MemoryWindow::ActivateWindow() {
 
 void MemoryWindow::SetTrayTooltip(std::string_view text) {
   std::lock_guard lock(mutex_);
-  tray_tooltip_ = text;
+  tray_tooltip_ = TrayTooltipText(text);
   Record("SetTrayTooltip " + OneLine(text));
 }
 
 void MemoryWindow::ShowBalloon(std::string_view title, std::string_view text, int icon_kind,
                                int seconds) {
   std::lock_guard lock(mutex_);
-  Keep(balloons_, Balloon{std::string(title), std::string(text), icon_kind, seconds});
+  const BalloonRequest cut = BalloonRequest::Make(title, text, icon_kind, seconds);
+  Keep(balloons_, Balloon{cut.title, cut.text, static_cast<int>(cut.icon), cut.seconds});
   Record("ShowBalloon " + OneLine(title) + " " + OneLine(text));
 }
 
@@ -211,7 +272,7 @@ ImageHandle MemoryWindow::Picture(Field field) const {
 bool MemoryWindow::Visible(Field field) const {
   std::lock_guard lock(mutex_);
   if (static_cast<std::size_t>(field) >= kFieldCount) return false;
-  return fields_[static_cast<std::size_t>(field)].visible;
+  return LookAt(fields_[static_cast<std::size_t>(field)], clock_.Now()).visible;
 }
 
 std::vector<std::string> MemoryWindow::Rows(Field list) const {
@@ -292,11 +353,13 @@ std::string MemoryWindow::Dump() const {
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     const FieldState& f = fields_[i];
     const Field id = static_cast<Field>(i);
-    const bool shows_something = !f.text.empty() || f.picture != kNoImage || !f.visible ||
+    const bool visible = LookAt(f, clock_.Now()).visible;
+    const bool shows_something = !f.text.empty() || f.picture != kNoImage || !visible ||
                                  !f.rows.empty() || !f.tree.empty() || !f.lines.empty();
     if (!shows_something) continue;
     out << FieldName(id);
-    if (!f.visible) out << "\thidden";
+    if (!visible) out << "\thidden";
+    if (f.blinking) out << "\tblinking";
     if (!f.text.empty()) out << "\t\"" << OneLine(f.text) << "\"";
     if (f.picture != kNoImage) out << "\tpicture " << f.picture;
     for (const std::string& row : f.rows) out << "\n  row\t" << OneLine(row);

@@ -8,6 +8,7 @@
 
 #include "gadget/window/field_catalogue.h"
 #include "gadget/window/window.h"
+#include "lib/common/clock.h"
 
 namespace tv {
 
@@ -41,17 +42,23 @@ class MemoryWindow final : public Window {
 
   // `initial_picture` gives the handle of a carried picture by name, for the
   // pictures fields show at creation; without it they start empty.
-  explicit MemoryWindow(std::function<ImageHandle(std::string_view)> initial_picture = {});
+  // Blinking fields flip on `clock` (read when the window is inspected, so
+  // a manual clock moves them without any thread).
+  explicit MemoryWindow(std::function<ImageHandle(std::string_view)> initial_picture = {},
+                        const Clock& clock = DefaultClock());
 
   static constexpr std::size_t kHistoryLimit = 10000;
 
   void SetText(Field field, std::string_view text) override;
   void SetPicture(Field field, ImageHandle image) override;
   void SetVisible(Field field, bool visible) override;
+  void StartBlinking(Field field) override;
+  void StopBlinking(Field field) override;
   void SelectPage(int index) override;
   void ClearRows(Field list) override;
   void InsertRow(Field list, int position, std::string_view columns) override;
   void AppendRow(Field list, std::string_view columns) override;
+  void RemoveRow(Field list, int position) override;
   int RowCount(Field list) override;
   void ClearTree(Field tree) override;
   void AppendTreeItem(Field tree, std::string_view text, ImageHandle image, int level) override;
@@ -71,7 +78,9 @@ class MemoryWindow final : public Window {
   // Inspection.
   std::string Text(Field field) const;
   ImageHandle Picture(Field field) const;
+  // As shown now, blinking included.
   bool Visible(Field field) const;
+  bool Blinking(Field field) const;
   std::vector<std::string> Rows(Field list) const;
   std::vector<TreeItem> TreeItems(Field tree) const;
   std::vector<std::string> Lines(Field list) const;
@@ -100,6 +109,12 @@ class MemoryWindow final : public Window {
     std::string text;
     ImageHandle picture = kNoImage;
     bool visible = true;
+    Clock::TimePoint visible_set;  // when SetVisible last ran
+    bool blinking = false;
+    Clock::TimePoint blink_start;
+    // The blink's phase when it started: true when its last flip showed the
+    // field (kept between blinks, as the field's own state).
+    bool blink_shown = false;
     bool pressed = false;
     std::vector<std::string> rows;
     std::vector<TreeItem> tree;
@@ -107,8 +122,15 @@ class MemoryWindow final : public Window {
   };
 
   bool Is(Field field, std::initializer_list<FieldKind> kinds) const;
+  // Visibility and blink phase of a field at `now`.
+  struct Look {
+    bool visible;
+    bool blink_shown;
+  };
+  Look LookAt(const FieldState& f, Clock::TimePoint now) const;
   void Record(std::string line);
 
+  const Clock& clock_;
   mutable std::mutex mutex_;
   std::vector<FieldState> fields_;
   int page_ = 0;

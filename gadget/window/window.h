@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string_view>
 
@@ -16,10 +17,14 @@ inline constexpr int kBalloonInfo = 1;
 inline constexpr int kBalloonWarning = 2;
 inline constexpr int kBalloonError = 3;
 
+// Time between two flips of a blinking field.
+inline constexpr std::chrono::milliseconds kBlinkPeriod{1000};
+
 // What the rest of the program writes through. Each call is one field
 // operation; an implementation may be called from any thread and carries the
 // call out completely before returning (the Qt window does it on its GUI
-// thread). Calls on a field of the wrong kind are ignored.
+// thread, so a caller must never hold a lock the GUI thread may wait for
+// while it makes a call). Calls on a field of the wrong kind are ignored.
 class Window {
  public:
   virtual ~Window() = default;
@@ -29,6 +34,13 @@ class Window {
   // Picture of a picture field or toggle button; kNoImage shows nothing.
   virtual void SetPicture(Field field, ImageHandle image) = 0;
   virtual void SetVisible(Field field, bool visible) = 0;
+  // Blinking: the field's visibility flips at once and then every
+  // kBlinkPeriod (hidden when the blink last showed it, else shown), until
+  // StopBlinking. Starting a blinking field starts it afresh: one blink per
+  // field at most. After StopBlinking returns no flip happens any more; the
+  // caller then sets the field's final look.
+  virtual void StartBlinking(Field field) = 0;
+  virtual void StopBlinking(Field field) = 0;
   // Page of DetailTabs by index from 0 in tab order.
   virtual void SelectPage(int index) = 0;
 
@@ -37,6 +49,8 @@ class Window {
   virtual void ClearRows(Field list) = 0;
   virtual void InsertRow(Field list, int position, std::string_view columns) = 0;
   virtual void AppendRow(Field list, std::string_view columns) = 0;
+  // Removes the row at a position (0 = top); a position out of range changes nothing.
+  virtual void RemoveRow(Field list, int position) = 0;
   virtual int RowCount(Field list) = 0;
 
   // Trees: items are appended in display order; level 0 is a root, 1 a child
@@ -58,7 +72,9 @@ class Window {
   virtual void HideWindow() = 0;
   virtual void ActivateWindow() = 0;
 
-  // The notification-area icon.
+  // The notification-area icon. The tooltip is cut to 63 characters, a
+  // balloon's title to 63 and its text to 255 (BalloonRequest::Make); icon
+  // kinds 1 information, 2 warning, 3 error; shown for `seconds`.
   virtual void SetTrayTooltip(std::string_view text) = 0;
   virtual void ShowBalloon(std::string_view title, std::string_view text, int icon_kind,
                            int seconds) = 0;

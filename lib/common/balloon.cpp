@@ -1,25 +1,10 @@
 #include "lib/common/balloon.h"
 
 #include <algorithm>
-#include <mutex>
-#include <utility>
 
 #include "lib/config/text_encoding.h"
 
 namespace tv {
-namespace {
-
-struct SinkSlot {
-  std::mutex mutex;
-  std::shared_ptr<BalloonSink> sink;
-};
-
-SinkSlot& TheSlot() {
-  static SinkSlot slot;
-  return slot;
-}
-
-}  // namespace
 
 BalloonRequest BalloonRequest::Make(std::string_view title, std::string_view text, int icon_kind,
                                     int seconds) {
@@ -33,22 +18,8 @@ BalloonRequest BalloonRequest::Make(std::string_view title, std::string_view tex
   return r;
 }
 
-void SetBalloonSink(std::shared_ptr<BalloonSink> sink) {
-  SinkSlot& slot = TheSlot();
-  std::lock_guard lock(slot.mutex);
-  slot.sink = std::move(sink);
-}
-
-bool ShowBalloon(std::string_view title, std::string_view text, int icon_kind, int seconds) {
-  std::shared_ptr<BalloonSink> sink;
-  {
-    SinkSlot& slot = TheSlot();
-    std::lock_guard lock(slot.mutex);
-    sink = slot.sink;
-  }
-  if (!sink) return false;
-  sink->Show(BalloonRequest::Make(title, text, icon_kind, seconds));
-  return true;
+std::string TrayTooltipText(std::string_view text) {
+  return Utf8Prefix(text, kTrayTooltipMaxChars);
 }
 
 }  // namespace tv

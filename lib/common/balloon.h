@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,21 +29,9 @@ struct BalloonRequest {
   bool operator==(const BalloonRequest&) const = default;
 };
 
-// Whoever can show balloons (the tray icon of the window, a fallback popup,
-// a test recorder) implements this and installs itself with SetBalloonSink.
-// Show may be called from any thread.
-class BalloonSink {
- public:
-  virtual ~BalloonSink() = default;
-  virtual void Show(const BalloonRequest& request) = 0;
-};
-
-// Installs the process-wide sink; nullptr removes it.
-void SetBalloonSink(std::shared_ptr<BalloonSink> sink);
-
-// Hands a balloon to the installed sink. Returns false when no sink is
-// installed (the balloon is dropped). Safe to call from any thread; the sink
-// is called without any lock of ours held.
-bool ShowBalloon(std::string_view title, std::string_view text, int icon_kind, int seconds);
+// The tray icon's tooltip text: cut to 63 characters (never inside a UTF-8
+// sequence).
+inline constexpr std::size_t kTrayTooltipMaxChars = 63;
+std::string TrayTooltipText(std::string_view text);
 
 }  // namespace tv

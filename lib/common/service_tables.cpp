@@ -144,18 +144,4 @@ void RegisterServices(std::string_view list, const ConfigTable& config, ServiceS
   }
 }
 
-ServiceSchedule& TheServiceSchedule() {
-  static ServiceSchedule schedule;
-  return schedule;
-}
-
-ServiceFreshFlags& TheServiceFreshFlags() {
-  static ServiceFreshFlags flags;
-  return flags;
-}
-
-void RegisterServices(std::string_view list, const ConfigTable& config) {
-  RegisterServices(list, config, TheServiceSchedule(), TheServiceFreshFlags());
-}
-
 }  // namespace tv

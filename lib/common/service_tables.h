@@ -84,11 +84,4 @@ class ServiceFreshFlags {
 void RegisterServices(std::string_view list, const ConfigTable& config, ServiceSchedule& schedule,
                       ServiceFreshFlags& flags);
 
-// The process-wide tables the collection engine and the display share.
-ServiceSchedule& TheServiceSchedule();
-ServiceFreshFlags& TheServiceFreshFlags();
-
-// RegisterServices on the process-wide tables.
-void RegisterServices(std::string_view list, const ConfigTable& config);
-
 }  // namespace tv

@@ -22,6 +22,7 @@
 #include "lib/common/clock.h"
 #include "lib/common/service_tables.h"
 #include "lib/config/config_table.h"
+#include "tests/support/gui_thread_window.h"
 
 namespace tv::testing {
 
@@ -77,8 +78,10 @@ struct Collector {
   ServiceSchedule schedule;
   ServiceFreshFlags flags;
   MemoryWindow window;
-  ActivityLog log{window, config, clock};
-  ServiceTimesList service_times{window};
+  // Everything the engine writes goes through a GUI thread, as on the desktop.
+  GuiThreadWindow gui{window};
+  ActivityLog log{gui, config, clock};
+  ServiceTimesList service_times{gui};
   ServiceContext context{config, clock, record, log};
   CurrentDataService current_data{context};
   std::unique_ptr<CollectionEngine> engine;

@@ -10,9 +10,10 @@
 #include <string>
 #include <thread>
 
-#include "gadget/engine/headless_agent.h"
+#include "gadget/agent/headless_agent.h"
 #include "gadget/window/memory_window.h"
 #include "lib/config/config_table.h"
+#include "tests/support/gui_thread_window.h"
 #include "tests/support/simulator_process.h"
 
 namespace tv {
@@ -58,12 +59,13 @@ TEST(HeadlessE2e, PrintsCurrentConditionsAndStopsOnRequest) {
   config.Set("CONSOLE", "ConnectionTimeout", "10");
   config.Set("SERVICES", "CurrentData", "10");
   MemoryWindow window;
+  testing::GuiThreadWindow gui(window);
   SharedText text;
   std::ostream out(&text);
 
   std::stop_source stop;
   int code = -1;
-  std::thread agent([&] { code = RunHeadless(config, window, out, stop.get_token()); });
+  std::thread agent([&] { code = RunHeadless(config, gui, out, stop.get_token()); });
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds{20};
   while (text.Text().find("Conditions actuelles") == std::string::npos &&
          std::chrono::steady_clock::now() < deadline) {

@@ -64,22 +64,6 @@ TEST(EnabledText, Wording) {
   EXPECT_EQ(EnabledText(-1), "-1");
 }
 
-class RecordingSink : public BalloonSink {
- public:
-  void Show(const BalloonRequest& request) override {
-    std::lock_guard lock(mutex_);
-    shown_.push_back(request);
-  }
-  std::vector<BalloonRequest> Shown() const {
-    std::lock_guard lock(mutex_);
-    return shown_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<BalloonRequest> shown_;
-};
-
 TEST(Balloon, RequestIsCutToWhatTheTrayShows) {
   const std::string e_acute = "\xC3\xA9";
   std::string accented_300;
@@ -107,24 +91,13 @@ TEST(Balloon, RequestIsCutToWhatTheTrayShows) {
   EXPECT_EQ(BalloonRequest::Make("T", "x", 2, 10).Milliseconds(), 10000);
 }
 
-TEST(Balloon, HandedToTheInstalledSinkFromAnyThread) {
-  SetBalloonSink(nullptr);
-  EXPECT_FALSE(ShowBalloon("T", "dropped", 1, 1)) << "no sink: dropped";
-
-  auto sink = std::make_shared<RecordingSink>();
-  SetBalloonSink(sink);
-  {
-    std::vector<std::jthread> threads;
-    for (int t = 0; t < 4; ++t) {
-      threads.emplace_back([] {
-        for (int i = 0; i < 25; ++i) EXPECT_TRUE(ShowBalloon(AppTitle(), "message", 1, 1));
-      });
-    }
-  }
-  SetBalloonSink(nullptr);
-  const auto shown = sink->Shown();
-  ASSERT_EQ(shown.size(), 100u);
-  EXPECT_EQ(shown[0], (BalloonRequest{"Teskaro Ventaro v1.0", "message", BalloonIcon::kInfo, 1}));
+TEST(Balloon, TrayTooltipIsCutTo63Characters) {
+  const std::string e_acute = "\xC3\xA9";
+  std::string accented_70;
+  for (int i = 0; i < 70; ++i) accented_70 += e_acute;
+  EXPECT_EQ(TrayTooltipText("Teskaro Ventaro v1.0"), "Teskaro Ventaro v1.0");
+  EXPECT_EQ(TrayTooltipText(std::string(70, 'a')), std::string(63, 'a'));
+  EXPECT_EQ(TrayTooltipText(accented_70), accented_70.substr(0, 63 * 2)) << "by characters";
 }
 
 TEST(AppValues, NamesAndPaths) {

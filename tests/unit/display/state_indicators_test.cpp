@@ -4,11 +4,12 @@
 
 #include <set>
 
+#include "gadget/display/blinking.h"
 #include "gadget/display/image_sets.h"
 #include "gadget/window/field_catalogue.h"
 #include "gadget/window/memory_window.h"
-#include "lib/common/blink_task.h"
 #include "lib/common/named_handles.h"
+#include "tests/support/gui_thread_window.h"
 
 namespace tv {
 namespace {
@@ -18,19 +19,17 @@ using std::chrono::milliseconds;
 class LinkState : public ::testing::Test {
  protected:
   void SetUp() override { RegisterGeneralSet(); }
-  void TearDown() override { StopNamedBlink(kLinkBlinkName); }
+  void TearDown() override { StopNamedBlink(gui_, kLinkBlinkName); }
 
   static ImageHandle Named(const char* name) { return LookupHandle(name, kHandleKindImage); }
 
-  // Lets the blinking task reach its next sleep, then moves time one period.
-  void Tick() {
-    ASSERT_TRUE(clock_.WaitForSleepers(1));
-    clock_.Advance(milliseconds{1000});
-    ASSERT_TRUE(clock_.WaitForSleepers(1));
-  }
+  // One blink period of the window's clock.
+  void Tick() { clock_.Advance(milliseconds{1000}); }
 
   ManualClock clock_;
-  MemoryWindow window_;
+  MemoryWindow window_{{}, clock_};
+  // The calls are carried out on a GUI thread, as on the desktop.
+  testing::GuiThreadWindow gui_{window_};
 };
 
 TEST_F(LinkState, PicturesAndBlinkingPerState) {
@@ -48,7 +47,7 @@ TEST_F(LinkState, PicturesAndBlinkingPerState) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.state);
     window_.SetVisible(Field::StatusLinkIcon, false);
-    EXPECT_EQ(ShowLinkState(window_, row.state, clock_), 1);
+    EXPECT_EQ(ShowLinkState(gui_, row.state), 1);
     EXPECT_NE(Named(row.picture), kNoImage);
     EXPECT_EQ(window_.Picture(Field::LinkStateIcon), Named(row.picture));
     EXPECT_EQ(window_.Picture(Field::StatusLinkIcon), Named(row.picture));
@@ -56,14 +55,13 @@ TEST_F(LinkState, PicturesAndBlinkingPerState) {
     if (!row.blinking) {
       EXPECT_TRUE(window_.Visible(Field::StatusLinkIcon));
     }
-    StopNamedBlink(kLinkBlinkName);
+    StopNamedBlink(gui_, kLinkBlinkName);
   }
 }
 
 TEST_F(LinkState, BusyBlinksEverySecond) {
   window_.SetVisible(Field::StatusLinkIcon, false);
-  ShowLinkState(window_, kLinkBusy, clock_);
-  ASSERT_TRUE(clock_.WaitForSleepers(1));
+  ShowLinkState(gui_, kLinkBusy);
   EXPECT_TRUE(window_.Visible(Field::StatusLinkIcon)) << "the first flip shows the icon";
   Tick();
   EXPECT_FALSE(window_.Visible(Field::StatusLinkIcon));
@@ -71,22 +69,24 @@ TEST_F(LinkState, BusyBlinksEverySecond) {
   EXPECT_TRUE(window_.Visible(Field::StatusLinkIcon));
 }
 
-TEST_F(LinkState, BusyTwiceLeavesOneTask) {
-  const std::size_t before = NamedBlinkCount();
-  ShowLinkState(window_, kLinkBusy, clock_);
-  ShowLinkState(window_, kLinkBusy, clock_);
-  EXPECT_EQ(NamedBlinkCount(), before + 1);
+TEST_F(LinkState, BusyTwiceLeavesOneBlinkStartedAfresh) {
+  ShowLinkState(gui_, kLinkBusy);
+  clock_.Advance(milliseconds{600});
+  ShowLinkState(gui_, kLinkBusy);
   EXPECT_TRUE(NamedBlinkRunning(kLinkBlinkName));
-  ASSERT_TRUE(clock_.WaitForSleepers(1));
-  clock_.Advance(milliseconds{10});
-  EXPECT_EQ(clock_.Sleepers(), 1u) << "only one task sleeps between flips";
+  EXPECT_TRUE(window_.Blinking(Field::StatusLinkIcon));
+  EXPECT_FALSE(window_.Visible(Field::StatusLinkIcon)) << "the restart flips at once";
+  clock_.Advance(milliseconds{600});
+  EXPECT_FALSE(window_.Visible(Field::StatusLinkIcon)) << "one period from the restart";
+  clock_.Advance(milliseconds{400});
+  EXPECT_TRUE(window_.Visible(Field::StatusLinkIcon));
 }
 
 TEST_F(LinkState, DownAfterBusyStopsBlinkingAndLeavesTheIconShown) {
-  ShowLinkState(window_, kLinkBusy, clock_);
+  ShowLinkState(gui_, kLinkBusy);
   Tick();  // hidden by the blink
   ASSERT_FALSE(window_.Visible(Field::StatusLinkIcon));
-  ShowLinkState(window_, kLinkDown, clock_);
+  ShowLinkState(gui_, kLinkDown);
   EXPECT_FALSE(NamedBlinkRunning(kLinkBlinkName));
   EXPECT_TRUE(window_.Visible(Field::StatusLinkIcon));
   EXPECT_EQ(window_.Picture(Field::StatusLinkIcon), Named("ICO_EtatConnexionNOK"));
@@ -95,22 +95,21 @@ TEST_F(LinkState, DownAfterBusyStopsBlinkingAndLeavesTheIconShown) {
 }
 
 TEST_F(LinkState, OtherStatesChangeNothing) {
-  ShowLinkState(window_, kLinkUp, clock_);
+  ShowLinkState(gui_, kLinkUp);
   window_.ClearLog();
   for (int state : {2, 5, -1, 65535}) {
-    EXPECT_EQ(ShowLinkState(window_, state, clock_), 1);
+    EXPECT_EQ(ShowLinkState(gui_, state), 1);
   }
   EXPECT_TRUE(window_.Log().empty());
   EXPECT_FALSE(NamedBlinkRunning(kLinkBlinkName));
-  ShowLinkState(window_, kLinkBusy, clock_);
-  ShowLinkState(window_, 2, clock_);
+  ShowLinkState(gui_, kLinkBusy);
+  ShowLinkState(gui_, 2);
   EXPECT_TRUE(NamedBlinkRunning(kLinkBlinkName)) << "state 2 does not stop a blink either";
 }
 
 TEST_F(LinkState, ResetHidesTheBlinkingIconUntilItsNextShow) {
-  ShowLinkState(window_, kLinkBusy, clock_);
-  ASSERT_TRUE(clock_.WaitForSleepers(1));
-  ResetDisplayedValues(window_);
+  ShowLinkState(gui_, kLinkBusy);
+  ResetDisplayedValues(gui_);
   EXPECT_FALSE(window_.Visible(Field::StatusLinkIcon));
   EXPECT_TRUE(NamedBlinkRunning(kLinkBlinkName)) << "the reset stops no blinking";
   bool shown_again = false;
@@ -119,6 +118,41 @@ TEST_F(LinkState, ResetHidesTheBlinkingIconUntilItsNextShow) {
     shown_again = window_.Visible(Field::StatusLinkIcon);
   }
   EXPECT_TRUE(shown_again);
+}
+
+TEST(NamedBlink, StartTwiceKeepsOneBlinkAndStopForgetsIt) {
+  ClearNamedHandles();
+  ManualClock clock;
+  MemoryWindow window({}, clock);
+  EXPECT_TRUE(StartNamedBlink(window, "CLIGNOTANT_ALERTE", Field::AlarmAlertIcon));
+  EXPECT_FALSE(StartNamedBlink(window, "CLIGNOTANT_ALERTE", Field::AlarmAlertIcon));
+  EXPECT_NE(LookupHandle("CLIGNOTANT_ALERTE", kHandleKindBlink), 0);
+  EXPECT_TRUE(NamedBlinkRunning("CLIGNOTANT_ALERTE"));
+  EXPECT_TRUE(window.Blinking(Field::AlarmAlertIcon));
+  EXPECT_TRUE(StopNamedBlink(window, "CLIGNOTANT_ALERTE"));
+  EXPECT_FALSE(StopNamedBlink(window, "CLIGNOTANT_ALERTE")) << "nothing left to stop";
+  EXPECT_FALSE(window.Blinking(Field::AlarmAlertIcon));
+  EXPECT_EQ(LookupHandle("CLIGNOTANT_ALERTE", kHandleKindBlink), 0);
+  EXPECT_FALSE(StopNamedBlink(window, "CLIGNOTANT_PLUIE_EN_COURS")) << "never started";
+
+  // The phase is the field's own: a new blink goes on from where the last
+  // one left it, and SetVisible holds until the next flip.
+  window.SetVisible(Field::RainAlertIcon, false);
+  StartNamedBlink(window, "CLIGNOTANT_PLUIE_EN_COURS", Field::RainAlertIcon);
+  std::vector<bool> seen;
+  for (int i = 0; i < 4; ++i) {
+    seen.push_back(window.Visible(Field::RainAlertIcon));
+    clock.Advance(std::chrono::milliseconds{1000});
+  }
+  EXPECT_EQ(seen, (std::vector<bool>{true, false, true, false}));
+  window.SetVisible(Field::RainAlertIcon, true);
+  EXPECT_TRUE(window.Visible(Field::RainAlertIcon));
+  clock.Advance(std::chrono::milliseconds{1000});
+  EXPECT_FALSE(window.Visible(Field::RainAlertIcon)) << "the next flip hides what it showed";
+  StopNamedBlink(window, "CLIGNOTANT_PLUIE_EN_COURS");
+  clock.Advance(std::chrono::milliseconds{5000});
+  EXPECT_FALSE(window.Visible(Field::RainAlertIcon)) << "no flip after the stop";
+  ClearNamedHandles();
 }
 
 TEST(ResetDisplayedValues, EmptyLook) {

@@ -1,34 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <future>
 #include <memory>
 #include <sstream>
 #include <thread>
 
 #include "gadget/engine/activity_log.h"
 #include "gadget/engine/service_times.h"
-#include "lib/common/balloon.h"
+#include "tests/support/gui_thread_window.h"
 #include "tests/unit/engine/engine_rig.h"
 
 namespace tv {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-class RecordingSink final : public BalloonSink {
- public:
-  void Show(const BalloonRequest& request) override {
-    std::lock_guard lock(mutex_);
-    shown_.push_back(request);
-  }
-  std::vector<BalloonRequest> Shown() {
-    std::lock_guard lock(mutex_);
-    return shown_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<BalloonRequest> shown_;
-};
 
 TEST(ActivityLog, NewestLineOnTopAndCopiedToTheErrorStreamWithATimestamp) {
   testing::UseUtc();
@@ -71,6 +57,37 @@ TEST(ActivityLog, CapHoldsUnderConcurrentWriters) {
   EXPECT_EQ(window.LineCount(Field::AppLogList), 50);
 }
 
+TEST(ActivityLog, WorkersAndTheGuiThreadLogTogetherWithoutDeadlock) {
+  ConfigTable config;
+  config.Set("GENERAL", "Notify", "1");
+  ManualClock clock;
+  MemoryWindow window;
+  testing::GuiThreadWindow gui(window);
+  ActivityLog log(gui, config, clock, nullptr, 100);
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> finished = done->get_future();
+  // Detached so that a deadlock fails the test instead of hanging it.
+  std::thread([&log, &gui, done] {
+    {
+      std::vector<std::jthread> workers;
+      for (int w = 0; w < 3; ++w) {
+        workers.emplace_back([&log, w] {
+          for (int i = 0; i < 300; ++i) log.Notify("worker " + std::to_string(w));
+        });
+      }
+      for (int i = 0; i < 300; ++i) gui.PostToGui([&log] { log.Notify("menu"); });
+    }
+    gui.RunOnGui([] {});  // the GUI thread's own lines are done too
+    done->set_value();
+  }).detach();
+  if (finished.wait_for(std::chrono::seconds{60}) != std::future_status::ready) {
+    ADD_FAILURE() << "the log deadlocked between a worker and the GUI thread";
+    std::abort();
+  }
+  EXPECT_EQ(window.LineCount(Field::AppLogList), 100);
+  EXPECT_EQ(window.Balloons().size(), 1200U);
+}
+
 TEST(ActivityLog, BalloonOnlyWhenNotifyIsExactlyOne) {
   struct Row {
     const char* legend;
@@ -85,21 +102,20 @@ TEST(ActivityLog, BalloonOnlyWhenNotifyIsExactlyOne) {
       {"not exactly 1", "1 ", false},
   };
   for (const Row& row : rows) {
-    auto sink = std::make_shared<RecordingSink>();
-    SetBalloonSink(sink);
     ConfigTable config;
     if (row.value != nullptr) config.Set("GENERAL", "Notify", row.value);
     ManualClock clock;
     MemoryWindow window;
     ActivityLog log(window, config, clock);
     log.Notify("Impossible de se connecter à la console !");
-    const auto shown = sink->Shown();
+    const auto shown = window.Balloons();
     ASSERT_EQ(shown.size(), row.balloon ? 1U : 0U) << row.legend;
     if (row.balloon) {
-      EXPECT_EQ(shown[0], BalloonRequest::Make("Teskaro Ventaro v1.0",
-                                               "Impossible de se connecter à la console !", 1, 1));
+      EXPECT_EQ(shown[0].title, "Teskaro Ventaro v1.0");
+      EXPECT_EQ(shown[0].text, "Impossible de se connecter à la console !");
+      EXPECT_EQ(shown[0].icon_kind, kBalloonInfo);
+      EXPECT_EQ(shown[0].seconds, 1);
     }
-    SetBalloonSink(nullptr);
   }
 }
 

@@ -22,6 +22,7 @@
 #include "lib/common/clock.h"
 #include "lib/common/service_tables.h"
 #include "lib/config/config_table.h"
+#include "tests/support/gui_thread_window.h"
 
 namespace tv::testing {
 
@@ -92,8 +93,10 @@ struct EngineRig {
   ServiceSchedule schedule;
   ServiceFreshFlags flags;
   MemoryWindow window;
-  ActivityLog log{window, config, clock};
-  ServiceTimesList service_times{window};
+  // Everything the engine writes goes through a GUI thread, as on the desktop.
+  GuiThreadWindow gui{window};
+  ActivityLog log{gui, config, clock};
+  ServiceTimesList service_times{gui};
 
   std::mutex mutex;
   std::vector<std::string> runs;         // services in the order they ran

@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "gadget/engine/headless_agent.h"
+#include "gadget/agent/headless_agent.h"
 #include "gadget/engine/services.h"
 #include "tests/support/comma_locale.h"
 

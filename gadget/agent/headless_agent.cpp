@@ -1,4 +1,4 @@
-#include "gadget/engine/headless_agent.h"
+#include "gadget/agent/headless_agent.h"
 
 #include <charconv>
 #include <condition_variable>
@@ -9,14 +9,7 @@
 #include <thread>
 #include <utility>
 
-#include "gadget/display/state_indicators.h"
-#include "gadget/engine/activity_log.h"
-#include "gadget/engine/collection_engine.h"
-#include "gadget/engine/current_data_service.h"
-#include "gadget/engine/service_times.h"
-#include "gadget/engine/services.h"
-#include "lib/common/app_values.h"
-#include "lib/common/service_tables.h"
+#include "gadget/agent/agent.h"
 #include "lib/vocabulary/wind_direction.h"
 
 namespace tv {
@@ -40,12 +33,15 @@ class PrintingWindow final : public Window {
   void SetText(Field field, std::string_view text) override { inner_.SetText(field, text); }
   void SetPicture(Field field, ImageHandle image) override { inner_.SetPicture(field, image); }
   void SetVisible(Field field, bool visible) override { inner_.SetVisible(field, visible); }
+  void StartBlinking(Field field) override { inner_.StartBlinking(field); }
+  void StopBlinking(Field field) override { inner_.StopBlinking(field); }
   void SelectPage(int index) override { inner_.SelectPage(index); }
   void ClearRows(Field list) override { inner_.ClearRows(list); }
   void InsertRow(Field list, int position, std::string_view columns) override {
     inner_.InsertRow(list, position, columns);
   }
   void AppendRow(Field list, std::string_view columns) override { inner_.AppendRow(list, columns); }
+  void RemoveRow(Field list, int position) override { inner_.RemoveRow(list, position); }
   int RowCount(Field list) override { return inner_.RowCount(list); }
   void ClearTree(Field tree) override { inner_.ClearTree(tree); }
   void AppendTreeItem(Field tree, std::string_view text, ImageHandle image, int level) override {
@@ -110,52 +106,23 @@ std::string CurrentConditionsSummary(const StationData& data) {
 int RunHeadless(const ConfigTable& config, Window& window, std::ostream& out, std::stop_token stop,
                 Clock& clock) {
   PrintingWindow printing(window, out, clock);
-  auto log = std::make_shared<ActivityLog>(printing, config, clock);
-  InstallActivityLog(log);
-  // The log opens with the program's name and version.
-  log->Notify(AppTitle());
-
-  ServiceSchedule& schedule = TheServiceSchedule();
-  ServiceFreshFlags& flags = TheServiceFreshFlags();
-  RegisterServices(kServiceList, config, schedule, flags);
-
-  StationRecord& record = TheStationRecord();
-  LibraryStationPort station;
-  ServiceTimesList service_times(printing);
-  ServiceContext context{config, clock, record, *log};
-  CurrentDataService current_data(context);
-  ServiceTable services = MakeServiceTable(context, current_data);
-  services["CurrentData"] = [&] {
-    const int result = current_data.Run();
-    if (result == 1) printing.Print(CurrentConditionsSummary(record.Snapshot()));
-    return result;
+  const Agent* running = nullptr;
+  AgentOptions options;
+  options.after_service = [&](std::string_view service) {
+    if (service == "CurrentData" && running != nullptr) {
+      printing.Print(CurrentConditionsSummary(running->record().Snapshot()));
+    }
   };
+  Agent agent(config, printing, clock, std::move(options));
+  running = &agent;
+  agent.Open();
+  agent.Start();
 
-  {
-    CollectionEngine engine(EngineParts{
-        .config = config,
-        .clock = clock,
-        .station = station,
-        .record = record,
-        .schedule = schedule,
-        .fresh_flags = flags,
-        .log = *log,
-        .service_times = service_times,
-        .services = std::move(services),
-        .show_link_state = [&printing,
-                            &clock](int state) { ShowLinkState(printing, state, clock); },
-    });
-    engine.Start();
-
-    std::mutex m;
-    std::condition_variable_any stopped;
-    std::unique_lock lock(m);
-    stopped.wait(lock, stop, [] { return false; });
-    engine.Stop();
-  }
-  // No blinking task may outlive the window it blinks on.
-  ShowLinkState(printing, kLinkDown, clock);
-  InstallActivityLog(nullptr);
+  std::mutex m;
+  std::condition_variable_any stopped;
+  std::unique_lock lock(m);
+  stopped.wait(lock, stop, [] { return false; });
+  agent.Stop();
   return 0;
 }
 

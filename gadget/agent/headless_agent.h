@@ -17,7 +17,7 @@ namespace tv {
 std::string CurrentConditionsSummary(const StationData& data);
 
 // Runs the collection without a screen: the services enabled in `config`
-// are collected into the process-wide station record, every log line is
+// are collected, every log line is
 // written to `out` (and to `window`), and after each successful current
 // conditions run a CurrentConditionsSummary line follows. Returns 0 once
 // `stop` is requested.

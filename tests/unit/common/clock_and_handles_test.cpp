@@ -5,7 +5,6 @@
 #include <thread>
 #include <vector>
 
-#include "lib/common/blink_task.h"
 #include "lib/common/clock.h"
 #include "lib/common/named_handles.h"
 
@@ -78,55 +77,5 @@ TEST(NamedHandles, ConcurrentRegistrationsAndLookups) {
 }
 
 // Records the visibility sequence a blinking task produces.
-struct VisibilityLog {
-  std::mutex mutex;
-  std::vector<bool> seen;
-  void operator()(bool v) {
-    std::lock_guard lock(mutex);
-    seen.push_back(v);
-  }
-  std::vector<bool> Get() {
-    std::lock_guard lock(mutex);
-    return seen;
-  }
-};
-
-TEST(BlinkTask, TogglesEverySecondOfClockTime) {
-  ManualClock clock;
-  VisibilityLog log;
-  BlinkTask task([&](bool v) { log(v); }, clock, /*initially_visible=*/false);
-  ASSERT_TRUE(clock.WaitForSleepers(1));
-  EXPECT_EQ(log.Get(), (std::vector<bool>{true}));
-  for (int i = 0; i < 3; ++i) {
-    clock.Advance(1000ms);
-    ASSERT_TRUE(clock.WaitForSleepers(1));
-    // The next sleep starts only after the flip, so the count is exact.
-  }
-  EXPECT_EQ(log.Get(), (std::vector<bool>{true, false, true, false}));
-  task.Stop();
-  EXPECT_FALSE(task.Running());
-  clock.Advance(5000ms);
-  EXPECT_EQ(log.Get().size(), 4u) << "no flip after Stop()";
-}
-
-TEST(NamedBlink, StartTwiceKeepsOneTaskAndStopForgetsIt) {
-  ClearNamedHandles();
-  ManualClock clock;
-  VisibilityLog log;
-  EXPECT_TRUE(StartNamedBlink(
-      "CLIGNOTANT_ETAT_CONNEXION", [&](bool v) { log(v); }, clock));
-  EXPECT_FALSE(StartNamedBlink(
-      "CLIGNOTANT_ETAT_CONNEXION", [&](bool v) { log(v); }, clock));
-  EXPECT_EQ(NamedBlinkCount(), 1u);
-  EXPECT_NE(LookupHandle("CLIGNOTANT_ETAT_CONNEXION", kHandleKindBlink), 0);
-  EXPECT_TRUE(NamedBlinkRunning("CLIGNOTANT_ETAT_CONNEXION"));
-  EXPECT_TRUE(StopNamedBlink("CLIGNOTANT_ETAT_CONNEXION"));
-  EXPECT_FALSE(StopNamedBlink("CLIGNOTANT_ETAT_CONNEXION")) << "nothing left to stop";
-  EXPECT_EQ(NamedBlinkCount(), 0u);
-  EXPECT_EQ(LookupHandle("CLIGNOTANT_ETAT_CONNEXION", kHandleKindBlink), 0);
-  EXPECT_FALSE(StopNamedBlink("CLIGNOTANT_ALERTE")) << "never started";
-  ClearNamedHandles();
-}
-
 }  // namespace
 }  // namespace tv

@@ -1,0 +1,70 @@
+#include "gadget/agent/agent.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "gadget/display/state_indicators.h"
+#include "lib/common/app_values.h"
+
+namespace tv {
+
+Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptions options)
+    : config_(config),
+      window_(window),
+      clock_(clock),
+      options_(std::move(options)),
+      log_(window, config, clock, options_.log_copy),
+      service_times_(window),
+      context_{config, clock, record_, log_},
+      current_data_(context_) {
+  if (!options_.station) options_.station = std::make_unique<LibraryStationPort>();
+  RegisterServices(kServiceList, config_, schedule_, flags_);
+
+  ServiceTable services = MakeServiceTable(context_, current_data_);
+  if (options_.after_service) {
+    for (auto& [name, run] : services) {
+      run = [this, service = name, inner = std::move(run)] {
+        const int result = inner();
+        if (result == 1) options_.after_service(service);
+        return result;
+      };
+    }
+  }
+  engine_ = std::make_unique<CollectionEngine>(EngineParts{
+      .config = config_,
+      .clock = clock_,
+      .station = *options_.station,
+      .record = record_,
+      .schedule = schedule_,
+      .fresh_flags = flags_,
+      .log = log_,
+      .service_times = service_times_,
+      .services = std::move(services),
+      .show_link_state = [this](int state) { ShowLinkState(window_, state); },
+  });
+}
+
+Agent::~Agent() {
+  Stop();
+}
+
+void Agent::Open() {
+  ResetDisplayedValues(window_);
+  log_.Notify(AppTitle());
+}
+
+void Agent::Start() {
+  engine_->Start();
+}
+
+bool Agent::Quit(std::chrono::milliseconds wait) {
+  engine_->RequestStop();
+  const auto ms = std::clamp<long long>(wait.count(), 0, 3'600'000);
+  return options_.station->CloseBounded(record_.LinkKind, static_cast<int>(ms));
+}
+
+void Agent::Stop() {
+  engine_->Stop();
+}
+
+}  // namespace tv

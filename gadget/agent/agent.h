@@ -1,0 +1,84 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string_view>
+
+#include "gadget/engine/activity_log.h"
+#include "gadget/engine/collection_engine.h"
+#include "gadget/engine/current_data_service.h"
+#include "gadget/engine/service_times.h"
+#include "gadget/engine/services.h"
+#include "gadget/engine/station_port.h"
+#include "gadget/engine/station_record.h"
+#include "gadget/window/window.h"
+#include "lib/common/clock.h"
+#include "lib/common/service_tables.h"
+#include "lib/config/config_table.h"
+
+namespace tv {
+
+struct AgentOptions {
+  // Each log line is also written there with a timestamp (nullptr: nowhere).
+  std::ostream* log_copy = nullptr;
+  // The console's operations; the station library when empty.
+  std::unique_ptr<StationPort> station;
+  // Called on the collection thread after each successful service run.
+  std::function<void(std::string_view service)> after_service;
+};
+
+// Everything of the agent behind its window, without Qt: the station record,
+// the service tables, the activity log, the collection engine and the worker
+// threads around it. The same assembly runs the desktop program, the agent
+// without a window and the tests. The config, the window and the clock must
+// outlive it.
+class Agent {
+ public:
+  Agent(const ConfigTable& config, Window& window, Clock& clock = DefaultClock(),
+        AgentOptions options = {});
+  // Stops the worker threads and waits for them.
+  ~Agent();
+  Agent(const Agent&) = delete;
+  Agent& operator=(const Agent&) = delete;
+
+  // The start-up steps once the window is built: the displayed values put
+  // into their empty look, then the first log line (the program's title).
+  void Open();
+  // Starts the worker threads (the collection now).
+  void Start();
+  // The orderly quit: asks the worker threads to stop without waiting for
+  // them, closes the link of the recorded kind on a side thread and waits for
+  // that at most `wait`. True when the link was closed in time. The process
+  // is meant to end right after.
+  bool Quit(std::chrono::milliseconds wait);
+  // Stops the worker threads and waits for them (tests, the agent without a
+  // window); each ends within its current bounded station call.
+  void Stop();
+
+  const ConfigTable& config() const { return config_; }
+  Window& window() { return window_; }
+  ActivityLog& log() { return log_; }
+  StationRecord& record() { return record_; }
+  const StationRecord& record() const { return record_; }
+  ServiceSchedule& schedule() { return schedule_; }
+  ServiceFreshFlags& fresh_flags() { return flags_; }
+  CollectionEngine& engine() { return *engine_; }
+
+ private:
+  const ConfigTable& config_;
+  Window& window_;
+  Clock& clock_;
+  AgentOptions options_;
+  StationRecord record_;
+  ServiceSchedule schedule_;
+  ServiceFreshFlags flags_;
+  ActivityLog log_;
+  ServiceTimesList service_times_;
+  ServiceContext context_;
+  CurrentDataService current_data_;
+  std::unique_ptr<CollectionEngine> engine_;
+};
+
+}  // namespace tv
