@@ -49,7 +49,15 @@ Agent::~Agent() {
 }
 
 void Agent::Open() {
+  ResetDisplay();
+  LogTitle();
+}
+
+void Agent::ResetDisplay() {
   ResetDisplayedValues(window_);
+}
+
+void Agent::LogTitle() {
   log_.Notify(AppTitle());
 }
 

@@ -46,6 +46,8 @@ class Agent {
   // The start-up steps once the window is built: the displayed values put
   // into their empty look, then the first log line (the program's title).
   void Open();
+  void ResetDisplay();
+  void LogTitle();
   // Starts the worker threads (the collection now).
   void Start();
   // The orderly quit: asks the worker threads to stop without waiting for

@@ -1,13 +1,14 @@
-// Entry point of the agent. It loads the settings beside the executable,
-// registers the services they enable and collects from the console. Until
-// the window exists it runs without one: the activity log and a line of
-// current conditions after each collection go to standard output.
+// Entry point of the agent: the desktop program in the notification area, or,
+// with --no-window or without any display, the collection alone, its activity
+// log and a line of current conditions after each collection on standard
+// output.
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
 
 #include "gadget/agent/headless_agent.h"
+#include "gadget/app/desktop_main.h"
 #include "gadget/window/memory_window.h"
 
 #include "lib/common/app_values.h"
@@ -69,6 +70,7 @@ void PrintSettings(const tv::ConfigTable& config) {
 void PrintUsage() {
   std::printf(
       "Usage : teskaro-ventaro [--no-window | --settings | --help]\n"
+      "  (sans option) la fenêtre et l'icône de la zone de notification\n"
       "  --no-window  collecte sans fenêtre : journal et conditions actuelles sur la sortie\n"
       "  --settings   affiche la configuration lue dans tsk_vnt.ini et s'arrête\n"
       "Le fichier tsk_vnt.ini est lu dans le dossier du programme.\n");
@@ -78,11 +80,12 @@ void PrintUsage() {
 
 int main(int argc, char** argv) {
   bool settings_only = false;
+  bool no_window = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--settings") == 0) {
       settings_only = true;
     } else if (std::strcmp(argv[i], "--no-window") == 0) {
-      // The only mode for now.
+      no_window = true;
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintUsage();
       return 0;
@@ -91,6 +94,11 @@ int main(int argc, char** argv) {
       PrintUsage();
       return 2;
     }
+  }
+
+  if (!no_window && !settings_only) {
+    if (tv::DisplayAvailable()) return tv::RunDesktop(argc, argv);
+    std::printf("Aucun affichage graphique (DISPLAY) : l'agent fonctionne sans fenêtre.\n");
   }
 
   tv::ConfigTable config;

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "gadget/agent/agent.h"
+#include "gadget/app/qt_window.h"
+#include "gadget/app/tray.h"
+#include "lib/config/config_table.h"
+
+namespace tv {
+
+struct DesktopOptions {
+  // The pause between the first log line and showing the window.
+  std::chrono::milliseconds pause{1000};
+  // The worker threads are started after the pause (tests may leave them out).
+  bool start_workers = true;
+  // The console's operations; the station library when empty.
+  std::unique_ptr<StationPort> station;
+  // How long the quit waits for the link to close.
+  std::chrono::milliseconds quit_wait{10000};
+  // Ends the process after the quit (tests record the code instead).
+  std::function<void(int code)> exit;
+};
+
+// The desktop program once its settings are loaded: the image sets, the
+// gadget window built hidden, the agent behind it, the tray icon with its
+// menu, then (after the pause) the window shown on its first page and the
+// worker threads. Lives on the GUI thread.
+class DesktopApp final : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit DesktopApp(const ConfigTable& config, DesktopOptions options = {});
+  ~DesktopApp() override;
+
+  // Runs the start-up from the value reset on; the rest follows the pause
+  // on the event loop.
+  void Start();
+  // The orderly quit: the window hidden, the link of the recorded kind closed
+  // (waited for at most the quit wait, the event loop still turning), then
+  // the process ends with code 0. The worker threads are not waited for.
+  void Quit();
+
+  QtWindow& window() { return *window_; }
+  Tray* tray() { return tray_.get(); }
+  Agent& agent() { return *agent_; }
+  // True once the pause is over and the window shown (or left hidden).
+  bool Started() const { return started_; }
+
+ private:
+  void AfterPause();
+
+  const ConfigTable& config_;
+  DesktopOptions options_;
+  std::unique_ptr<QtWindow> window_;
+  std::unique_ptr<Agent> agent_;
+  std::unique_ptr<Tray> tray_;
+  bool started_ = false;
+  bool quitting_ = false;
+};
+
+}  // namespace tv

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "lib/config/config_table.h"
+
+namespace tv {
+
+// Loads the settings file; when it is missing, unreadable or empty, shows
+// the message box "Impossible de charger le fichier INI : " + path, titled
+// with the program's title, and returns false once the user has closed it.
+bool LoadSettingsOrExplain(const std::string& path, ConfigTable& config);
+
+// True when there is a display to open a window on (X11, Wayland, or a Qt
+// platform chosen explicitly).
+bool DisplayAvailable();
+
+// The desktop program: the settings, the window, the tray and the event loop.
+// SIGINT and SIGTERM quit it as the menu does. Returns 1 when the settings
+// cannot be loaded; otherwise the process ends in the quit (code 0).
+int RunDesktop(int argc, char** argv);
+
+}  // namespace tv

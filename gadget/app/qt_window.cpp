@@ -1,0 +1,570 @@
+#include "gadget/app/qt_window.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QStringList>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <algorithm>
+#include <limits>
+
+#include "gadget/app/fonts.h"
+#include "gadget/app/pictures.h"
+#include "gadget/display/carried_pictures.h"
+#include "gadget/window/field_catalogue.h"
+
+namespace tv {
+namespace {
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Widest a balloon tooltip may be; longer texts wrap.
+constexpr int kBalloonTipWidth = 180;
+
+// The gadget window: its close box only hides it.
+class GadgetWidget final : public QWidget {
+ public:
+  GadgetWidget() : QWidget(nullptr, Qt::Window) {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    event->ignore();
+    hide();
+  }
+};
+
+// Shows a balloon tooltip only while the gadget window is the active window,
+// wrapped to kBalloonTipWidth pixels.
+class BalloonTipFilter final : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ToolTip) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr) return false;
+    if (!widget->isActiveWindow()) return true;  // swallowed: no tooltip
+    const QString text = widget->toolTip();
+    const QFontMetrics metrics(QToolTip::font());
+    QString shown = text.toHtmlEscaped();
+    if (metrics.horizontalAdvance(text) > kBalloonTipWidth) {
+      shown = QString("<table width=\"%1\"><tr><td>%2</td></tr></table>")
+                  .arg(kBalloonTipWidth)
+                  .arg(shown);
+    }
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), shown, widget);
+    return true;
+  }
+};
+
+Qt::Alignment AlignmentOf(Align align) {
+  switch (align) {
+    case Align::kCentre:
+      return Qt::AlignHCenter | Qt::AlignTop;
+    case Align::kRight:
+      return Qt::AlignRight | Qt::AlignTop;
+    case Align::kLeft:
+      break;
+  }
+  return Qt::AlignLeft | Qt::AlignTop;
+}
+
+QTableWidget* MakeColumnList(const FieldEntry& e, QWidget* parent) {
+  auto* list = new QTableWidget(0, static_cast<int>(e.columns.size()), parent);
+  QStringList titles;
+  for (const ListColumn& c : e.columns) titles << Text(c.title);
+  list->setHorizontalHeaderLabels(titles);
+  list->verticalHeader()->hide();
+  list->setShowGrid(true);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setSelectionBehavior(e.full_row_select ? QAbstractItemView::SelectRows
+                                               : QAbstractItemView::SelectItems);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setWordWrap(false);
+  list->setFont(FontFor(e.font));
+  list->horizontalHeader()->setFont(FontFor(e.font));
+  list->horizontalHeader()->setHighlightSections(false);
+  const QFontMetrics metrics(list->font());
+  list->verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
+  // Auto columns are as wide as their header text; the last of them takes
+  // whatever width is left.
+  int last_auto = -1;
+  for (int i = 0; i < static_cast<int>(e.columns.size()); ++i) {
+    const ListColumn& c = e.columns[static_cast<std::size_t>(i)];
+    int width = c.width;
+    if (c.auto_size) {
+      width = metrics.horizontalAdvance(Text(c.title)) + 12;
+      last_auto = i;
+    }
+    list->setColumnWidth(i, width);
+  }
+  if (last_auto == static_cast<int>(e.columns.size()) - 1) {
+    list->horizontalHeader()->setStretchLastSection(true);
+  }
+  return list;
+}
+
+}  // namespace
+
+QtWindow::QtWindow() {
+  widgets_.assign(kFieldCount, nullptr);
+  blink_shown_.assign(kFieldCount, false);
+  blink_timers_.assign(kFieldCount, nullptr);
+  Build();
+}
+
+QtWindow::~QtWindow() {
+  DropWorkerCalls();
+  delete widgets_[static_cast<std::size_t>(Field::GadgetWindow)];
+}
+
+void QtWindow::Build() {
+  auto* tip_filter = new BalloonTipFilter(this);
+  QTabWidget* tabs = nullptr;
+  std::vector<QGroupBox*> frames;
+  for (const FieldEntry& e : FieldCatalogue()) {
+    QWidget* parent =
+        e.id == Field::GadgetWindow ? nullptr : widgets_[static_cast<std::size_t>(e.parent)];
+    QWidget* w = nullptr;
+    switch (e.kind) {
+      case FieldKind::kWindow: {
+        auto* top = new GadgetWidget;
+        top->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        top->setWindowTitle(Text(e.text));
+        top->setFixedSize(e.w, e.h);
+        top->move(e.x, e.y);
+        // Plain tooltips show even while the window is not the active one.
+        top->setAttribute(Qt::WA_AlwaysShowToolTips);
+        // Frames with their caption on the border line, and compact tabs so
+        // that the ten pages fit the panel's width.
+        top->setStyleSheet(
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+            "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+            " left: 6px; padding: 0 2px; }"
+            "QTabBar::tab { padding: 3px 1px; }");
+        w = top;
+        break;
+      }
+      case FieldKind::kArea:
+        w = new QWidget(parent);
+        break;
+      case FieldKind::kTabPanel:
+        tabs = new QTabWidget(parent);
+        tabs->setIconSize(QSize(16, 16));
+        tabs->setFont(FontFor(e.font));
+        w = tabs;
+        break;
+      case FieldKind::kPage: {
+        w = new QWidget;
+        const QPixmap& icon = PixmapFor(CarriedPictureImage(e.picture));
+        if (tabs != nullptr) tabs->addTab(w, QIcon(icon), Text(e.text));
+        break;
+      }
+      case FieldKind::kFrame: {
+        auto* frame = new QGroupBox(Text(e.text), parent);
+        frame->setFont(FontFor(e.font));
+        frames.push_back(frame);
+        w = frame;
+        break;
+      }
+      case FieldKind::kText: {
+        auto* label = new QLabel(parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(AlignmentOf(e.align));
+        label->setFont(FontFor(e.font));
+        label->setText(Text(e.text));
+        w = label;
+        break;
+      }
+      case FieldKind::kPicture: {
+        auto* label = new QLabel(parent);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        if (!e.picture.empty()) label->setPixmap(PixmapFor(CarriedPictureImage(e.picture)));
+        w = label;
+        break;
+      }
+      case FieldKind::kColumnList:
+        w = MakeColumnList(e, parent);
+        break;
+      case FieldKind::kTree: {
+        auto* tree = new QTreeWidget(parent);
+        tree->setHeaderHidden(true);
+        tree->setRootIsDecorated(true);
+        tree->setItemsExpandable(true);
+        tree->setIconSize(QSize(16, 16));
+        tree->setFont(FontFor(e.font));
+        w = tree;
+        break;
+      }
+      case FieldKind::kLineList: {
+        auto* list = new QListWidget(parent);
+        list->setFont(FontFor(e.font));
+        w = list;
+        break;
+      }
+      case FieldKind::kToggleButton: {
+        auto* button = new QToolButton(parent);
+        button->setCheckable(true);
+        const QPixmap& picture = PixmapFor(CarriedPictureImage(e.picture));
+        button->setIcon(QIcon(picture));
+        button->setIconSize(picture.size());
+        w = button;
+        break;
+      }
+    }
+    if (w == nullptr) continue;
+    const std::string_view name = FieldName(e.id);
+    w->setObjectName(Text(name));
+    if (e.kind != FieldKind::kWindow && e.kind != FieldKind::kPage) {
+      w->setGeometry(e.x, e.y, e.w, e.h);
+    }
+    if (e.tooltip_kind != TooltipKind::kNone) {
+      w->setToolTip(Text(e.tooltip));
+      if (e.tooltip_kind == TooltipKind::kBalloon) w->installEventFilter(tip_filter);
+    }
+    widgets_[static_cast<std::size_t>(e.id)] = w;
+  }
+  // Group boxes are drawn under the fields they frame and never take their
+  // mouse, whatever their place in the creation order.
+  for (QGroupBox* frame : frames) frame->lower();
+}
+
+QWidget* QtWindow::TopLevel() const {
+  return widgets_[static_cast<std::size_t>(Field::GadgetWindow)];
+}
+
+QWidget* QtWindow::Widget(Field field) const {
+  const auto i = static_cast<std::size_t>(field);
+  return i < widgets_.size() ? widgets_[i] : nullptr;
+}
+
+template <typename W>
+W* QtWindow::As(Field field) const {
+  return qobject_cast<W*>(Widget(field));
+}
+
+void QtWindow::OnGui(const std::function<void()>& work) {
+  if (QThread::currentThread() == thread()) {
+    work();
+    return;
+  }
+  if (dropping_.load()) return;
+  auto call = std::make_shared<Call>();
+  call->work = work;
+  {
+    std::lock_guard lock(mutex_);
+    calls_.push_back(call);
+  }
+  QMetaObject::invokeMethod(
+      this, [this] { Drain(); }, Qt::QueuedConnection);
+  std::unique_lock lock(mutex_);
+  call_done_.wait(lock, [&] { return call->done || (dropping_.load() && !call->running); });
+  // Given up by the quit before it ran: it must never run after this
+  // returns, since it refers to the caller's arguments.
+  if (!call->done) call->abandoned = true;
+}
+
+void QtWindow::Drain() {
+  for (;;) {
+    std::shared_ptr<Call> call;
+    {
+      std::lock_guard lock(mutex_);
+      if (calls_.empty()) return;
+      call = std::move(calls_.front());
+      calls_.pop_front();
+      if (call->abandoned) continue;
+      call->running = true;
+    }
+    try {
+      call->work();
+    } catch (...) {
+      // A failing widget call must not take the GUI thread down.
+    }
+    {
+      std::lock_guard lock(mutex_);
+      call->running = false;
+      call->done = true;
+    }
+    call_done_.notify_all();
+  }
+}
+
+void QtWindow::DropWorkerCalls() {
+  {
+    std::lock_guard lock(mutex_);
+    dropping_.store(true);
+  }
+  call_done_.notify_all();
+}
+
+void QtWindow::SetTray(TrayPresenter* tray) {
+  OnGui([&] {
+    tray_ = tray;
+    if (tray_ == nullptr) return;
+    if (has_pending_tooltip_) tray_->SetTooltip(pending_tooltip_);
+    has_pending_tooltip_ = false;
+    for (const BalloonRequest& b : pending_balloons_) tray_->ShowBalloon(b);
+    pending_balloons_.clear();
+  });
+}
+
+void QtWindow::SetText(Field field, std::string_view text) {
+  OnGui([&] {
+    const QString t = Text(text);
+    if (auto* label = As<QLabel>(field);
+        label != nullptr && CatalogueEntry(field).kind == FieldKind::kText) {
+      label->setText(t);
+    } else if (auto* frame = As<QGroupBox>(field)) {
+      frame->setTitle(t);
+    } else if (field == Field::GadgetWindow) {
+      TopLevel()->setWindowTitle(t);
+    }
+  });
+}
+
+void QtWindow::SetPicture(Field field, ImageHandle image) {
+  OnGui([&] {
+    if (CatalogueEntry(field).kind == FieldKind::kPicture) {
+      if (auto* label = As<QLabel>(field)) {
+        if (image == kNoImage) {
+          label->clear();
+        } else {
+          label->setPixmap(PixmapFor(image));
+        }
+      }
+    } else if (auto* button = As<QToolButton>(field)) {
+      const QPixmap& picture = PixmapFor(image);
+      button->setIcon(QIcon(picture));
+      if (!picture.isNull()) button->setIconSize(picture.size());
+    }
+  });
+}
+
+void QtWindow::SetVisible(Field field, bool visible) {
+  OnGui([&] {
+    if (field == Field::GadgetWindow) return;  // ShowWindow / HideWindow
+    if (QWidget* w = Widget(field)) w->setVisible(visible);
+  });
+}
+
+void QtWindow::Flip(Field field) {
+  const auto i = static_cast<std::size_t>(field);
+  QWidget* w = Widget(field);
+  if (w == nullptr) return;
+  blink_shown_[i] = !blink_shown_[i];
+  w->setVisible(blink_shown_[i]);
+}
+
+void QtWindow::StartBlinking(Field field) {
+  OnGui([&] {
+    const auto i = static_cast<std::size_t>(field);
+    if (i >= widgets_.size() || widgets_[i] == nullptr || field == Field::GadgetWindow) return;
+    if (blink_timers_[i] == nullptr) {
+      blink_timers_[i] = new QTimer(this);
+      blink_timers_[i]->setInterval(static_cast<int>(kBlinkPeriod.count()));
+      connect(blink_timers_[i], &QTimer::timeout, this, [this, field] { Flip(field); });
+    }
+    Flip(field);
+    blink_timers_[i]->start();
+  });
+}
+
+void QtWindow::StopBlinking(Field field) {
+  OnGui([&] {
+    const auto i = static_cast<std::size_t>(field);
+    if (i < blink_timers_.size() && blink_timers_[i] != nullptr) blink_timers_[i]->stop();
+  });
+}
+
+void QtWindow::SelectPage(int index) {
+  OnGui([&] {
+    auto* tabs = As<QTabWidget>(Field::DetailTabs);
+    if (tabs != nullptr && index >= 0 && index < tabs->count()) tabs->setCurrentIndex(index);
+  });
+}
+
+void QtWindow::ClearRows(Field list) {
+  OnGui([&] {
+    if (auto* table = As<QTableWidget>(list)) table->setRowCount(0);
+  });
+}
+
+void QtWindow::InsertRow(Field list, int position, std::string_view columns) {
+  OnGui([&] {
+    auto* table = As<QTableWidget>(list);
+    if (table == nullptr) return;
+    const int row = std::clamp(position, 0, table->rowCount());
+    table->insertRow(row);
+    const QStringList texts = Text(columns).split('\n');
+    for (int c = 0; c < table->columnCount() && c < texts.size(); ++c) {
+      table->setItem(row, c, new QTableWidgetItem(texts[c]));
+    }
+  });
+}
+
+void QtWindow::AppendRow(Field list, std::string_view columns) {
+  InsertRow(list, std::numeric_limits<int>::max(), columns);
+}
+
+void QtWindow::RemoveRow(Field list, int position) {
+  OnGui([&] {
+    auto* table = As<QTableWidget>(list);
+    if (table != nullptr && position >= 0 && position < table->rowCount()) {
+      table->removeRow(position);
+    }
+  });
+}
+
+int QtWindow::RowCount(Field list) {
+  int count = 0;
+  OnGui([&] {
+    if (auto* table = As<QTableWidget>(list)) count = table->rowCount();
+  });
+  return count;
+}
+
+void QtWindow::ClearTree(Field tree) {
+  OnGui([&] {
+    if (auto* t = As<QTreeWidget>(tree)) t->clear();
+  });
+}
+
+void QtWindow::AppendTreeItem(Field tree, std::string_view text, ImageHandle image, int level) {
+  OnGui([&] {
+    auto* t = As<QTreeWidget>(tree);
+    if (t == nullptr) return;
+    QTreeWidgetItem* parent = nullptr;
+    const int depth = std::clamp(level, 0, 2);
+    if (depth >= 1 && t->topLevelItemCount() > 0) {
+      parent = t->topLevelItem(t->topLevelItemCount() - 1);
+      if (depth == 2 && parent->childCount() > 0) parent = parent->child(parent->childCount() - 1);
+    }
+    auto* item = new QTreeWidgetItem(QStringList{Text(text)});
+    if (image != kNoImage) item->setIcon(0, QIcon(PixmapFor(image)));
+    if (parent != nullptr) {
+      parent->addChild(item);
+      parent->setExpanded(true);
+    } else {
+      t->addTopLevelItem(item);
+    }
+  });
+}
+
+void QtWindow::InsertLine(Field list, int position, std::string_view line) {
+  OnGui([&] {
+    auto* l = As<QListWidget>(list);
+    if (l == nullptr) return;
+    l->insertItem(std::clamp(position, 0, l->count()), Text(line));
+  });
+}
+
+void QtWindow::RemoveLine(Field list, int position) {
+  OnGui([&] {
+    auto* l = As<QListWidget>(list);
+    if (l != nullptr && position >= 0 && position < l->count()) delete l->takeItem(position);
+  });
+}
+
+int QtWindow::LineCount(Field list) {
+  int count = 0;
+  OnGui([&] {
+    if (auto* l = As<QListWidget>(list)) count = l->count();
+  });
+  return count;
+}
+
+bool QtWindow::IsPressed(Field button) {
+  bool pressed = false;
+  OnGui([&] {
+    if (auto* b = As<QToolButton>(button)) pressed = b->isChecked();
+  });
+  return pressed;
+}
+
+void QtWindow::ShowWindow() {
+  OnGui([&] {
+    QWidget* top = TopLevel();
+    // Back in the state it had: a minimised window comes back as it was.
+    top->setWindowState(top->windowState() & ~Qt::WindowMinimized);
+    top->show();
+    top->raise();
+    top->activateWindow();
+  });
+}
+
+void QtWindow::HideWindow() {
+  OnGui([&] { TopLevel()->hide(); });
+}
+
+void QtWindow::ActivateWindow() {
+  OnGui([&] {
+    TopLevel()->raise();
+    TopLevel()->activateWindow();
+  });
+}
+
+void QtWindow::SetTrayTooltip(std::string_view text) {
+  OnGui([&] {
+    const QString cut = Text(TrayTooltipText(text));
+    if (tray_ != nullptr) {
+      tray_->SetTooltip(cut);
+    } else {
+      pending_tooltip_ = cut;
+      has_pending_tooltip_ = true;
+    }
+  });
+}
+
+void QtWindow::ShowBalloon(std::string_view title, std::string_view text, int icon_kind,
+                           int seconds) {
+  OnGui([&] {
+    const BalloonRequest balloon = BalloonRequest::Make(title, text, icon_kind, seconds);
+    if (tray_ != nullptr) {
+      tray_->ShowBalloon(balloon);
+    } else if (pending_balloons_.size() < 64) {
+      // Asked for before the tray icon exists: shown once it does.
+      pending_balloons_.push_back(balloon);
+    }
+  });
+}
+
+void QtWindow::DrawWindRose(Field field, ImageHandle background, std::string_view text,
+                            double angle_degrees, int start_x, int start_y) {
+  OnGui([&] {
+    auto* label = As<QLabel>(field);
+    if (label == nullptr || CatalogueEntry(field).kind != FieldKind::kPicture) return;
+    const FieldEntry& e = CatalogueEntry(field);
+    QPixmap picture(e.w, e.h);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    const QPixmap& rose = PixmapFor(background);
+    if (!rose.isNull()) painter.drawPixmap(picture.rect(), rose);
+    painter.setPen(QColor(255, 0, 255));
+    // The start point is the top left corner of the text, which turns about
+    // it, counter-clockwise for a positive angle.
+    painter.translate(start_x, start_y);
+    painter.rotate(-angle_degrees);
+    painter.drawText(QPoint(0, painter.fontMetrics().ascent()), Text(text));
+    painter.end();
+    label->setPixmap(picture);
+  });
+}
+
+}  // namespace tv

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QWidget>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "gadget/window/window.h"
+#include "lib/common/balloon.h"
+
+class QTimer;
+
+namespace tv {
+
+// What shows the notification-area icon's tooltip and balloons (the tray, or
+// a popup of our own where there is no notification area). GUI thread only.
+class TrayPresenter {
+ public:
+  virtual ~TrayPresenter() = default;
+  virtual void SetTooltip(const QString& text) = 0;
+  virtual void ShowBalloon(const BalloonRequest& balloon) = 0;
+};
+
+// The gadget window, built from the field catalogue: one widget per field,
+// named after it, at its place and size, with its initial content, font and
+// tooltip. Built hidden, on the GUI thread.
+//
+// As a Window it may be called from any thread. A call from another thread
+// is carried out on the GUI thread and is complete when it returns: it is
+// queued behind a lock of our own and the GUI thread is asked to run the
+// queue, while the caller waits. A call made on the GUI thread runs at once.
+// Once DropWorkerCalls() has been called (the quit), calls from other threads
+// return at once without effect, so no thread waits for a GUI thread that has
+// stopped answering.
+class QtWindow final : public QObject, public Window {
+  Q_OBJECT
+
+ public:
+  QtWindow();
+  ~QtWindow() override;
+  QtWindow(const QtWindow&) = delete;
+  QtWindow& operator=(const QtWindow&) = delete;
+
+  // The top-level window and the widget of each field (GUI thread).
+  QWidget* TopLevel() const;
+  QWidget* Widget(Field field) const;
+
+  // Where tray tooltips and balloons go. Until it is set they are kept, and
+  // handed over when it is.
+  void SetTray(TrayPresenter* tray);
+  void DropWorkerCalls();
+
+  void SetText(Field field, std::string_view text) override;
+  void SetPicture(Field field, ImageHandle image) override;
+  void SetVisible(Field field, bool visible) override;
+  void StartBlinking(Field field) override;
+  void StopBlinking(Field field) override;
+  void SelectPage(int index) override;
+  void ClearRows(Field list) override;
+  void InsertRow(Field list, int position, std::string_view columns) override;
+  void AppendRow(Field list, std::string_view columns) override;
+  void RemoveRow(Field list, int position) override;
+  int RowCount(Field list) override;
+  void ClearTree(Field tree) override;
+  void AppendTreeItem(Field tree, std::string_view text, ImageHandle image, int level) override;
+  void InsertLine(Field list, int position, std::string_view line) override;
+  void RemoveLine(Field list, int position) override;
+  int LineCount(Field list) override;
+  bool IsPressed(Field button) override;
+  void ShowWindow() override;
+  void HideWindow() override;
+  void ActivateWindow() override;
+  void SetTrayTooltip(std::string_view text) override;
+  void ShowBalloon(std::string_view title, std::string_view text, int icon_kind,
+                   int seconds) override;
+  void DrawWindRose(Field field, ImageHandle background, std::string_view text,
+                    double angle_degrees, int start_x, int start_y) override;
+
+ private:
+  struct Call {
+    std::function<void()> work;
+    bool running = false;
+    bool done = false;
+    bool abandoned = false;
+  };
+
+  void Build();
+  // Runs `work` on the GUI thread and waits for it (see the class comment).
+  void OnGui(const std::function<void()>& work);
+  void Drain();
+  void Flip(Field field);
+  template <typename W>
+  W* As(Field field) const;
+
+  std::vector<QWidget*> widgets_;
+  std::vector<bool> blink_shown_;  // per field: the blink last showed it
+  std::vector<QTimer*> blink_timers_;
+  TrayPresenter* tray_ = nullptr;
+  QString pending_tooltip_;
+  bool has_pending_tooltip_ = false;
+  std::vector<BalloonRequest> pending_balloons_;
+
+  std::mutex mutex_;  // calls_, and each call's flags
+  std::condition_variable call_done_;
+  std::deque<std::shared_ptr<Call>> calls_;
+  std::atomic<bool> dropping_{false};
+};
+
+}  // namespace tv

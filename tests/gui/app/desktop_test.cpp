@@ -1,0 +1,182 @@
+// The desktop program's start order, tray and quit, on the offscreen
+// platform (which has no notification area).
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "gadget/app/desktop_app.h"
+#include "gadget/app/desktop_main.h"
+#include "gui_suites.h"
+
+namespace tv::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A console that never answers: a connection attempt blocks until the link
+// is closed, as the station library's does on a silent console.
+class SilentConsole final : public StationPort {
+ public:
+  int LoadLibrary() override { return 1; }
+  int Connect(int, const std::string&, int) override {
+    std::unique_lock lock(mutex_);
+    connecting_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return closed_; });
+    return -32700;
+  }
+  std::int32_t UsbSerialNumber() override { return 0; }
+  int IsNewLoopPackageSupported() override { return 1; }
+  int GetStationTime(StationDateTime*) override { return -32701; }
+  void Close(int) override {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+  }
+  bool Connecting() {
+    std::lock_guard lock(mutex_);
+    return connecting_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool connecting_ = false;
+  bool closed_ = false;
+};
+
+void Settings(ConfigTable& config, const char* page, const char* hidden) {
+  config.Set("CONSOLE", "type", "IP");
+  config.Set("CONSOLE", "adresse", "127.0.0.1@1");
+  config.Set("CONSOLE", "ConnectionTimeout", "5");
+  config.Set("SERVICES", "CurrentData", "10");
+  config.Set("GENERAL", "SeePanelDefault", page);
+  config.Set("GENERAL", "StartHideAgent", hidden);
+}
+
+DesktopOptions Quick(std::unique_ptr<StationPort> station = std::make_unique<SilentConsole>()) {
+  DesktopOptions options;
+  options.pause = 10ms;
+  options.start_workers = false;
+  options.station = std::move(station);
+  return options;
+}
+
+bool WaitStarted(DesktopApp& app) {
+  return QTest::qWaitFor([&] { return app.Started(); }, 5000);
+}
+
+class DesktopSuite final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void FirstPageAndVisibilityFollowTheSettings() {
+    struct Row {
+      const char* legend;
+      const char* page;
+      const char* hidden;
+      int index;
+      bool shown;
+    };
+    const Row rows[] = {
+        {"page 3", "3", "0", 2, true},
+        {"no page given", "", "0", 0, true},
+        {"a page past the last keeps the first", "42", "", 0, true},
+        {"started hidden in the tray", "1", "1", 0, false},
+    };
+    for (const Row& row : rows) {
+      ConfigTable config;
+      Settings(config, row.page, row.hidden);
+      DesktopApp app(config, Quick());
+      app.Start();
+      QVERIFY2(!app.window().TopLevel()->isVisible(), "hidden during the pause");
+      QVERIFY2(WaitStarted(app), row.legend);
+      auto* tabs = app.window().TopLevel()->findChild<QTabWidget*>("DetailTabs");
+      QVERIFY2(tabs->currentIndex() == row.index, row.legend);
+      QVERIFY2(app.window().TopLevel()->isVisible() == row.shown, row.legend);
+      QCOMPARE(app.window().TopLevel()->windowTitle(), QString("Teskaro Ventaro v1.0"));
+      auto* value = app.window().TopLevel()->findChild<QLabel*>("IndoorTempValue");
+      QCOMPARE(value->text(), QString("---"));
+    }
+  }
+
+  void WithoutANotificationAreaBalloonsShowInAPopup() {
+    ConfigTable config;
+    Settings(config, "1", "0");
+    DesktopApp app(config, Quick());
+    app.Start();
+    QVERIFY(!app.tray()->Available());
+    app.window().ShowBalloon("Teskaro Ventaro v1.0", "Pluie en cours", kBalloonWarning, 10);
+    QWidget* popup = app.tray()->FallbackPopup();
+    QVERIFY(popup != nullptr);
+    QCOMPARE(popup->findChild<QLabel*>("BalloonTitle")->text(), QString("Teskaro Ventaro v1.0"));
+    QCOMPARE(popup->findChild<QLabel*>("BalloonText")->text(), QString("Pluie en cours"));
+    QVERIFY(popup->findChild<QLabel*>("BalloonIcon") != nullptr);
+    app.window().SetTrayTooltip(std::string(80, 'a'));
+    QCOMPARE(app.tray()->Tooltip(), QString(63, 'a'));
+  }
+
+  void AMissingSettingsFileIsExplainedInAMessageBox() {
+    QString text;
+    QString title;
+    QTimer::singleShot(200, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        text = box->text();
+        title = box->windowTitle();
+        box->accept();
+      }
+    });
+    ConfigTable config;
+    QVERIFY(!LoadSettingsOrExplain("/nonexistent/tsk_vnt.ini", config));
+    QCOMPARE(text, QString("Impossible de charger le fichier INI : /nonexistent/tsk_vnt.ini"));
+    QCOMPARE(title, QString("Teskaro Ventaro v1.0"));
+  }
+
+  void QuitEndsWhileTheEngineWaitsOnASilentConsole() {
+    ConfigTable config;
+    Settings(config, "1", "0");
+    auto station = std::make_unique<SilentConsole>();
+    SilentConsole* console = station.get();
+    DesktopOptions options = Quick(std::move(station));
+    options.start_workers = true;
+    int code = -1;
+    options.exit = [&](int c) { code = c; };
+    DesktopApp app(config, std::move(options));
+    app.Start();
+    QVERIFY(WaitStarted(app));
+    // The engine writes to the window on its way: the events must be handled.
+    QVERIFY(QTest::qWaitFor([&] { return console->Connecting(); }, 10000));
+    // A worker that keeps writing to the window all along.
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+      while (writing) app.window().SetText(Field::EngineStateText, "x");
+    });
+    app.Quit();
+    writing = false;
+    writer.join();
+    QCOMPARE(code, 0);
+    QVERIFY(!app.window().TopLevel()->isVisible());
+  }
+};
+
+}  // namespace
+
+QObject* MakeDesktopSuite() {
+  return new DesktopSuite;
+}
+
+std::vector<QObject*> GuiSuites() {
+  return {MakeWindowSuite(), MakeDesktopSuite()};
+}
+
+}  // namespace tv::testing
+
+#include "desktop_test.moc"

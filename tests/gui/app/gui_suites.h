@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QObject>
+#include <vector>
+
+namespace tv::testing {
+
+// One instance of each Qt Test class of the suite, in running order.
+std::vector<QObject*> GuiSuites();
+QObject* MakeWindowSuite();
+QObject* MakeDesktopSuite();
+
+}  // namespace tv::testing
