@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <thread>
 
 #include "gadget/app/pictures.h"
@@ -29,6 +30,8 @@ DesktopApp::DesktopApp(const ConfigTable& config, DesktopOptions options)
   window_ = std::make_unique<QtWindow>();
   window_->SetText(Field::GadgetWindow, AppTitle());
   AgentOptions agent_options;
+  // A copy of the log on the terminal the program was started from.
+  agent_options.log_copy = &std::cerr;
   agent_options.station = std::move(options_.station);
   agent_ = std::make_unique<Agent>(config_, *window_, DefaultClock(), std::move(agent_options));
 }
@@ -78,8 +81,8 @@ void DesktopApp::Quit() {
   std::thread closer([&] {
     agent_->Quit(options_.quit_wait);
     closed = true;
-    QMetaObject::invokeMethod(
-        &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    // Asked by name: nothing of ours travels through Qt's event queue.
+    QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
   });
   QTimer::singleShot(options_.quit_wait + std::chrono::milliseconds{500}, &loop,
                      [&loop] { loop.quit(); });

@@ -42,7 +42,7 @@ class DesktopApp final : public QObject {
   // The orderly quit: the window hidden, the link of the recorded kind closed
   // (waited for at most the quit wait, the event loop still turning), then
   // the process ends with code 0. The worker threads are not waited for.
-  void Quit();
+  Q_INVOKABLE void Quit();
 
   QtWindow& window() { return *window_; }
   Tray* tray() { return tray_.get(); }

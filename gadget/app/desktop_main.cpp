@@ -63,8 +63,7 @@ int RunDesktop(int argc, char** argv) {
   std::thread([&desktop, quit_signals] {
     int received = 0;
     if (sigwait(&quit_signals, &received) == 0) {
-      QMetaObject::invokeMethod(
-          &desktop, [&desktop] { desktop.Quit(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(&desktop, "Quit", Qt::QueuedConnection);
     }
   }).detach();
   return app.exec();

@@ -96,10 +96,15 @@ QTableWidget* MakeColumnList(const FieldEntry& e, QWidget* parent) {
                                                : QAbstractItemView::SelectItems);
   list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list->setWordWrap(false);
-  list->setFont(FontFor(e.font));
-  list->horizontalHeader()->setFont(FontFor(e.font));
+  const QFont font = FontFor(e.font);
+  list->setFont(font);
+  // The window's style sheet would give the header the default font: its own
+  // style sheet keeps the list's.
+  list->horizontalHeader()->setStyleSheet(QString("QHeaderView { font-family: \"%1\"; font-size: %2px; }")
+                                              .arg(font.family())
+                                              .arg(font.pixelSize()));
   list->horizontalHeader()->setHighlightSections(false);
-  const QFontMetrics metrics(list->font());
+  const QFontMetrics metrics(font);
   list->verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
   // Auto columns are as wide as their header text; the last of them takes
   // whatever width is left.
@@ -272,8 +277,7 @@ void QtWindow::OnGui(const std::function<void()>& work) {
     std::lock_guard lock(mutex_);
     calls_.push_back(call);
   }
-  QMetaObject::invokeMethod(
-      this, [this] { Drain(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
   std::unique_lock lock(mutex_);
   call_done_.wait(lock, [&] { return call->done || (dropping_.load() && !call->running); });
   // Given up by the quit before it ran: it must never run after this

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Captures the desktop program as a user sees it: on a virtual X server with a
+# tray host, against the console simulator, once per detail page after the
+# first collection. Writes build/screenshots/page-01.png … page-10.png (the
+# window) and desktop.png (the whole screen with the tray).
+# Usage: scripts/screenshots.sh [scenario]   (default, minimal, storm, frost, vue)
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+scripts/setup.sh
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)" >/dev/null
+bin=$(pwd)/build/release/bin
+out=$(pwd)/build/screenshots
+mkdir -p "$out"
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+cp "$bin/teskaro-ventaro" "$bin/libvantagepro.so" "$bin/langue.pack" "$work/"
+
+"$bin/vantage-simulator" --tcp 127.0.0.1:0 --scenario "${1:-default}" \
+  --start "2024-06-21 14:00:00" >"$work/sim.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.1; done
+port=$(sed -n 's/^tcp 127.0.0.1://p' "$work/sim.out")
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")"
+trayer --edge bottom --align right --widthtype request --SetDockType true >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+for page in $(seq 1 10); do
+  sed "s/^SeePanelDefault=.*/SeePanelDefault=$page/;
+       s/^adresse=.*/adresse=127.0.0.1@$port/" "$bin/tsk_vnt.ini" >"$work/tsk_vnt.ini"
+  "$work/teskaro-ventaro" >"$work/app.out" 2>&1 &
+  app=$!
+  sleep "${TV_SHOT_WAIT:-6}"  # the pause, the connection and the first collection
+  name=$(printf 'page-%02d.png' "$page")
+  import -window root -crop 813x559+242+395 +repage "$out/$name"
+  [ "$page" -eq 1 ] && import -window root "$out/desktop.png"
+  kill -TERM "$app"
+  wait "$app" || true
+done
+echo "Screenshots in $out"
