@@ -35,7 +35,7 @@ void DisplayRefreshThread::Stop() {
 
 void DisplayRefreshThread::Loop(std::stop_token stop) {
   while (!stop.stop_requested()) {
-    // A view that fails is drawn again with the next data; the thread goes on.
+    // Nothing that fails in a pass ends the thread.
     try {
       RunPass();
     } catch (...) {
@@ -78,7 +78,13 @@ void DisplayRefreshThread::RunPass() {
     if (!flags_.TakeRaised(name)) continue;
     const std::function<void()>* view = ViewOf(name);
     if (view == nullptr || !*view) continue;
-    (*view)();
+    // A view that fails is drawn again with its next data; the others are
+    // drawn all the same.
+    try {
+      (*view)();
+    } catch (...) {
+      continue;
+    }
     display_filled_ = true;
     if (after_view_) after_view_(name);
   }

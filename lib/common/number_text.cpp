@@ -8,13 +8,14 @@ namespace tv {
 
 std::string DecimalText(double value, int decimals) {
   if (!std::isfinite(value)) return "---";
-  // An exact zero (negative zero included) is written without a sign.
-  if (value == 0.0) value = 0.0;
   char buffer[400];
   const auto [end, error] =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
   if (error != std::errc{}) return "---";
-  return std::string(buffer, end);
+  std::string text(buffer, end);
+  // A value that rounds to zero is written without a sign ("0.0", not "-0.0").
+  if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+  return text;
 }
 
 std::string RoundedText(double value) {

@@ -8,8 +8,8 @@ namespace tv {
 // process locale, no thousands separator.
 //
 // `value` rounded to `decimals` places ("21.5", "-3.0", "1017.25"); a minus
-// sign for a negative value, none for zero. "---" for a value that is not
-// finite.
+// sign for a negative value, none when it rounds to zero ("0.0" for -0.04).
+// "---" for a value that is not finite.
 std::string DecimalText(double value, int decimals);
 
 // `value` rounded to a whole number, a half going to the even neighbour
