@@ -136,30 +136,24 @@ const std::vector<RecordRow>& RowsBeforePeaks() {
 const std::vector<RecordRow>& RowsAfterPeaks() {
   static const std::vector<RecordRow> rows = [] {
     std::vector<RecordRow> out;
-    for (int i = 0; i < 7; ++i) {
-      out.push_back({Indexed("ExtraTemp", i), Measure::kTemperature, Field::TempPeakTree,
-                     "Capteur " + std::to_string(i + 2), "ICO_Thermometre_16"});
-    }
-    for (int i = 0; i < 7; ++i) {
-      out.push_back({Indexed("ExtraHum", i), Measure::kHumidity, Field::HumPeakTree,
-                     "Capteur " + std::to_string(i + 2), "ICO_Humidite_16"});
-    }
-    for (int i = 0; i < 4; ++i) {
-      out.push_back({Indexed("SoilMoisture", i), Measure::kSoilMoisture, Field::HumPeakTree,
-                     "Sol " + std::to_string(i + 1), "ICO_Sol_16"});
-    }
-    for (int i = 0; i < 4; ++i) {
-      out.push_back({Indexed("SoilTemp", i), Measure::kTemperature, Field::TempPeakTree,
-                     "Sol " + std::to_string(i + 1), "ICO_Sol_16"});
-    }
-    for (int i = 0; i < 2; ++i) {
-      out.push_back({Indexed("LeafWet", i), Measure::kLeafWetness, Field::HumPeakTree,
-                     "Feuillage " + std::to_string(i + 1), "ICO_Feuille_16"});
-    }
-    for (int i = 0; i < 2; ++i) {
-      out.push_back({Indexed("LeafTemp", i), Measure::kTemperature, Field::TempPeakTree,
-                     "Feuillage " + std::to_string(i + 1), "ICO_Feuille_16"});
-    }
+    // Sensors `base`[0 .. count-1], labelled `label` + first_number + i.
+    const auto sensors = [&out](std::string_view base, int count, Measure measure, Field tree,
+                                std::string_view label, int first_number, std::string_view image) {
+      for (int i = 0; i < count; ++i) {
+        out.push_back({Indexed(base, i), measure, tree,
+                       std::string(label) + std::to_string(first_number + i), image});
+      }
+    };
+    sensors("ExtraTemp", 7, Measure::kTemperature, Field::TempPeakTree, "Capteur ", 2,
+            "ICO_Thermometre_16");
+    sensors("ExtraHum", 7, Measure::kHumidity, Field::HumPeakTree, "Capteur ", 2,
+            "ICO_Humidite_16");
+    sensors("SoilMoisture", 4, Measure::kSoilMoisture, Field::HumPeakTree, "Sol ", 1, "ICO_Sol_16");
+    sensors("SoilTemp", 4, Measure::kTemperature, Field::TempPeakTree, "Sol ", 1, "ICO_Sol_16");
+    sensors("LeafWet", 2, Measure::kLeafWetness, Field::HumPeakTree, "Feuillage ", 1,
+            "ICO_Feuille_16");
+    sensors("LeafTemp", 2, Measure::kTemperature, Field::TempPeakTree, "Feuillage ", 1,
+            "ICO_Feuille_16");
     return out;
   }();
   return rows;

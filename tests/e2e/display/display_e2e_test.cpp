@@ -392,7 +392,6 @@ void DisplayE2e::CheckThresholds() {
   struct Threshold {
     const char* item;
     const char* setting;
-    std::size_t index;
     int not_set;
     std::string (*text)(int raw);
   };
@@ -403,34 +402,35 @@ void DisplayE2e::CheckThresholds() {
     return Fixed(static_cast<float>(raw / 1000.0) * 33.865F, 1) + " Hpa / mb";
   };
   const auto rain = [](int clicks) { return Fixed(Mm(clicks), 1) + " mm"; };
+  const auto wind = [](int mph) {
+    return Fixed(std::nearbyint(Kmh(static_cast<float>(mph))), 0) + " Km/h";
+  };
   const Threshold thresholds[] = {
-      {"BarRise", "ALARM_BAR_RISE", 0, 0, bar},
-      {"BarFall", "ALARM_BAR_FALL", 0, 0, bar},
-      {"InsideLowTemp", "ALARM_LOW_IN_TEMP", 0, 255, temp},
-      {"InsideHiTemp", "ALARM_HIGH_IN_TEMP", 0, 255, temp},
-      {"OutsideLowTemp", "ALARM_LOW_OUT_TEMP", 0, 255, temp},
-      {"OutsideHiTemp", "ALARM_HIGH_OUT_TEMP", 0, 255, temp},
-      {"LowInsideHum", "ALARM_LOW_IN_HUM", 0, 255, percent},
-      {"HiInsideHum", "ALARM_HIGH_IN_HUM", 0, 255, percent},
-      {"LowOutsideHum", "ALARM_LOW_HUMS", 0, 255, percent},
-      {"HiOutsideHum", "ALARM_HIGH_HUMS", 0, 255, percent},
-      {"LowWindChill", "ALARM_LOW_CHILL", 0, 255, dew},
-      {"LowDewPt", "ALARM_LOW_DEW", 0, 255, dew},
-      {"HiDewPt", "ALARM_HIGH_DEW", 0, 255, dew},
-      {"HiSolarRad", "ALARM_HIGH_SOLAR", 0, 0xFFFF, percent},
-      {"HiWindSpeed", "ALARM_WIND_SPEED", 0, 255,
-       [](int mph) { return Fixed(std::nearbyint(Kmh(static_cast<float>(mph))), 0) + " Km/h"; }},
-      {"Hi10MinWindSpeed", "ALARM_WIND_AVG10", 0, 255,
-       [](int mph) { return Fixed(std::nearbyint(Kmh(static_cast<float>(mph))), 0) + " Km/h"; }},
-      {"HiHeatIndex", "ALARM_HIGH_HEAT", 0, 255, temp},
-      {"HiTHSW", "ALARM_HIGH_THSW", 0, 255, temp},
-      {"HiRainRate", "ALARM_HIGH_RAIN_RATE", 0, 0xFFFF, rain},
-      {"HiDailyRain", "ALARM_RAIN_24HOUR", 0, 0xFFFF, rain},
-      {"HiRainStorm", "ALARM_STORM_TOTAL", 0, 0xFFFF, rain},
-      {"FlashFlood", "ALARM_RAIN_15MIN", 0, 0xFFFF, rain},
-      {"HiUV", "ALARM_HIGH_UV", 0, 255,
+      {"BarRise", "ALARM_BAR_RISE", 0, bar},
+      {"BarFall", "ALARM_BAR_FALL", 0, bar},
+      {"InsideLowTemp", "ALARM_LOW_IN_TEMP", 255, temp},
+      {"InsideHiTemp", "ALARM_HIGH_IN_TEMP", 255, temp},
+      {"OutsideLowTemp", "ALARM_LOW_OUT_TEMP", 255, temp},
+      {"OutsideHiTemp", "ALARM_HIGH_OUT_TEMP", 255, temp},
+      {"LowInsideHum", "ALARM_LOW_IN_HUM", 255, percent},
+      {"HiInsideHum", "ALARM_HIGH_IN_HUM", 255, percent},
+      {"LowOutsideHum", "ALARM_LOW_HUMS", 255, percent},
+      {"HiOutsideHum", "ALARM_HIGH_HUMS", 255, percent},
+      {"LowWindChill", "ALARM_LOW_CHILL", 255, dew},
+      {"LowDewPt", "ALARM_LOW_DEW", 255, dew},
+      {"HiDewPt", "ALARM_HIGH_DEW", 255, dew},
+      {"HiSolarRad", "ALARM_HIGH_SOLAR", 0xFFFF, percent},
+      {"HiWindSpeed", "ALARM_WIND_SPEED", 255, wind},
+      {"Hi10MinWindSpeed", "ALARM_WIND_AVG10", 255, wind},
+      {"HiHeatIndex", "ALARM_HIGH_HEAT", 255, temp},
+      {"HiTHSW", "ALARM_HIGH_THSW", 255, temp},
+      {"HiRainRate", "ALARM_HIGH_RAIN_RATE", 0xFFFF, rain},
+      {"HiDailyRain", "ALARM_RAIN_24HOUR", 0xFFFF, rain},
+      {"HiRainStorm", "ALARM_STORM_TOTAL", 0xFFFF, rain},
+      {"FlashFlood", "ALARM_RAIN_15MIN", 0xFFFF, rain},
+      {"HiUV", "ALARM_HIGH_UV", 255,
        [](int tenths) { return Fixed(std::nearbyint(tenths / 10.0), 0) + " %"; }},
-      {"HiUVMed", "ALARM_UV_DOSE", 0, 255,
+      {"HiUVMed", "ALARM_UV_DOSE", 255,
        [](int tenths) { return Fixed(tenths / 10.0, 1) + " Med"; }},
   };
   Rows want;
@@ -440,7 +440,7 @@ void DisplayE2e::CheckThresholds() {
     if (raw != not_set) want.push_back(DataItemLabel(item) + "\n" + text(raw));
   };
   for (const Threshold& t : thresholds) {
-    add(t.item, t.setting, t.index, t.not_set, t.text);
+    add(t.item, t.setting, 0, t.not_set, t.text);
     if (std::string(t.item) == "BarFall") {
       const int time = Eeprom("ALARM_TIME");
       if (time != 0xFFFF) {
@@ -449,43 +449,24 @@ void DisplayE2e::CheckThresholds() {
       }
     }
   }
-  // Per sensor: extra temperatures 1-7, soil 1-4, leaf 1-2 share the
-  // temperature blocks; extra humidities follow the outside one.
-  for (const char* block : {"LOW", "HIGH"}) {
-    for (std::size_t i = 0; i < 7; ++i) {
-      const std::string item =
-          std::string(block[0] == 'L' ? "Low" : "Hi") + "ExtraTemp[" + std::to_string(i) + "]";
-      add(item.c_str(), (std::string("ALARM_") + block + "_TEMPS").c_str(), i, 255, temp);
+  // Per sensor, low thresholds then high ones: extra temperatures 1-7, soil
+  // 1-4 and leaf 1-2 share the temperature blocks; extra humidities follow
+  // the outside one.
+  const auto sensors = [&](const char* base, const char* block, std::size_t count,
+                           std::size_t first, std::string (*text)(int)) {
+    for (const char* side : {"LOW", "HIGH"}) {
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::string item =
+            std::string(side[0] == 'L' ? "Low" : "Hi") + base + "[" + std::to_string(i) + "]";
+        add(item.c_str(), (std::string("ALARM_") + side + block).c_str(), first + i, 255, text);
+      }
     }
-  }
-  for (const char* block : {"LOW", "HIGH"}) {
-    for (std::size_t i = 0; i < 7; ++i) {
-      const std::string item =
-          std::string(block[0] == 'L' ? "Low" : "Hi") + "ExtraHum[" + std::to_string(i) + "]";
-      add(item.c_str(), (std::string("ALARM_") + block + "_HUMS").c_str(), i + 1, 255, percent);
-    }
-  }
-  for (const char* block : {"LOW", "HIGH"}) {
-    for (std::size_t i = 0; i < 4; ++i) {
-      const std::string item =
-          std::string(block[0] == 'L' ? "Low" : "Hi") + "SoilTemp[" + std::to_string(i) + "]";
-      add(item.c_str(), (std::string("ALARM_") + block + "_TEMPS").c_str(), 7 + i, 255, temp);
-    }
-  }
-  for (const char* block : {"LOW", "HIGH"}) {
-    for (std::size_t i = 0; i < 4; ++i) {
-      const std::string item =
-          std::string(block[0] == 'L' ? "Low" : "Hi") + "SoilMoisture[" + std::to_string(i) + "]";
-      add(item.c_str(), (std::string("ALARM_") + block + "_SOIL_MOIST").c_str(), i, 255, percent);
-    }
-  }
-  for (const char* block : {"LOW", "HIGH"}) {
-    for (std::size_t i = 0; i < 2; ++i) {
-      const std::string item =
-          std::string(block[0] == 'L' ? "Low" : "Hi") + "LeafTemp[" + std::to_string(i) + "]";
-      add(item.c_str(), (std::string("ALARM_") + block + "_TEMPS").c_str(), 11 + i, 255, temp);
-    }
-  }
+  };
+  sensors("ExtraTemp", "_TEMPS", 7, 0, temp);
+  sensors("ExtraHum", "_HUMS", 7, 1, percent);
+  sensors("SoilTemp", "_TEMPS", 4, 7, temp);
+  sensors("SoilMoisture", "_SOIL_MOIST", 4, 0, percent);
+  sensors("LeafTemp", "_TEMPS", 2, 11, temp);
   for (std::size_t i = 0; i < 2; ++i) {
     add(("LowLeafWet[" + std::to_string(i) + "]").c_str(), "ALARM_LOW_LEAF_WET", i, 255, percent);
   }
