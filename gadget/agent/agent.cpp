@@ -3,16 +3,30 @@
 #include <algorithm>
 #include <utility>
 
+#include "gadget/alerts/rain_notify.h"
+#include "gadget/display/current_conditions.h"
 #include "gadget/display/state_indicators.h"
+#include "gadget/pages/alarm_thresholds_page.h"
+#include "gadget/pages/calibration_page.h"
+#include "gadget/pages/records_page.h"
+#include "gadget/pages/station_config_page.h"
 #include "lib/common/app_values.h"
 
 namespace tv {
+namespace {
+
+std::string LanguagePackFile(const AgentOptions& options) {
+  return options.language_pack_path.empty() ? LanguagePackPath() : options.language_pack_path;
+}
+
+}  // namespace
 
 Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptions options)
     : config_(config),
       window_(window),
       clock_(clock),
       options_(std::move(options)),
+      language_(LanguagePackFile(options_)),
       log_(window, config, clock, options_.log_copy),
       service_times_(window),
       context_{config, clock, record_, log_},
@@ -42,6 +56,23 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
       .services = std::move(services),
       .show_link_state = [this](int state) { ShowLinkState(window_, state); },
   });
+
+  // Each view reads one snapshot of the record.
+  DisplayViews views{
+      .reset = [this] { ResetDisplayedValues(window_); },
+      .current_data =
+          [this] {
+            ShowCurrentConditions(window_, record_.Snapshot(), language_, [this](float rain_rate) {
+              RainNotify(window_, config_, rain_rate);
+            });
+          },
+      .config_station = [this] { RefreshStationConfigPage(window_, record_.Snapshot()); },
+      .hi_low = [this] { RefreshRecordsPage(window_, record_.Snapshot()); },
+      .calibration = [this] { RefreshCalibrationPage(window_, record_.Snapshot()); },
+      .alarm = [this] { RefreshAlarmThresholdsPage(window_, record_.Snapshot()); },
+  };
+  display_refresh_ = std::make_unique<DisplayRefreshThread>(clock_, record_, flags_,
+                                                            std::move(views), options_.after_view);
 }
 
 Agent::~Agent() {
@@ -62,16 +93,19 @@ void Agent::LogTitle() {
 }
 
 void Agent::Start() {
+  display_refresh_->Start();
   engine_->Start();
 }
 
 bool Agent::Quit(std::chrono::milliseconds wait) {
+  display_refresh_->RequestStop();
   engine_->RequestStop();
   const auto ms = std::clamp<long long>(wait.count(), 0, 3'600'000);
   return options_.station->CloseBounded(record_.LinkKind, static_cast<int>(ms));
 }
 
 void Agent::Stop() {
+  display_refresh_->Stop();
   engine_->Stop();
 }
 

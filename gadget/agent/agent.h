@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 #include "gadget/engine/activity_log.h"
@@ -13,10 +14,12 @@
 #include "gadget/engine/services.h"
 #include "gadget/engine/station_port.h"
 #include "gadget/engine/station_record.h"
+#include "gadget/pages/display_refresh_thread.h"
 #include "gadget/window/window.h"
 #include "lib/common/clock.h"
 #include "lib/common/service_tables.h"
 #include "lib/config/config_table.h"
+#include "lib/config/language_pack.h"
 
 namespace tv {
 
@@ -27,13 +30,18 @@ struct AgentOptions {
   std::unique_ptr<StationPort> station;
   // Called on the collection thread after each successful service run.
   std::function<void(std::string_view service)> after_service;
+  // Called on the display refresh thread after each view it has drawn.
+  std::function<void(std::string_view service)> after_view;
+  // The language pack of the forecast sentences; "langue.pack" beside the
+  // program when empty.
+  std::string language_pack_path;
 };
 
 // Everything of the agent behind its window, without Qt: the station record,
-// the service tables, the activity log, the collection engine and the worker
-// threads around it. The same assembly runs the desktop program, the agent
-// without a window and the tests. The config, the window and the clock must
-// outlive it.
+// the service tables, the activity log, the language pack, the display
+// refresh thread and the collection engine. The same assembly runs the
+// desktop program, the agent without a window and the tests. The config, the
+// window and the clock must outlive it.
 class Agent {
  public:
   Agent(const ConfigTable& config, Window& window, Clock& clock = DefaultClock(),
@@ -48,7 +56,8 @@ class Agent {
   void Open();
   void ResetDisplay();
   void LogTitle();
-  // Starts the worker threads (the collection now).
+  // Starts the worker threads: the display refresh first, then the
+  // collection.
   void Start();
   // The orderly quit: asks the worker threads to stop without waiting for
   // them, closes the link of the recorded kind on a side thread and waits for
@@ -67,12 +76,15 @@ class Agent {
   ServiceSchedule& schedule() { return schedule_; }
   ServiceFreshFlags& fresh_flags() { return flags_; }
   CollectionEngine& engine() { return *engine_; }
+  DisplayRefreshThread& display_refresh() { return *display_refresh_; }
+  LanguagePack& language() { return language_; }
 
  private:
   const ConfigTable& config_;
   Window& window_;
   Clock& clock_;
   AgentOptions options_;
+  LanguagePack language_;
   StationRecord record_;
   ServiceSchedule schedule_;
   ServiceFreshFlags flags_;
@@ -81,6 +93,7 @@ class Agent {
   ServiceContext context_;
   CurrentDataService current_data_;
   std::unique_ptr<CollectionEngine> engine_;
+  std::unique_ptr<DisplayRefreshThread> display_refresh_;
 };
 
 }  // namespace tv

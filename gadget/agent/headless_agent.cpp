@@ -1,21 +1,19 @@
 #include "gadget/agent/headless_agent.h"
 
-#include <charconv>
 #include <condition_variable>
 #include <csignal>
-#include <cstdio>
-#include <memory>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
 
 #include "gadget/agent/agent.h"
-#include "lib/vocabulary/wind_direction.h"
 
 namespace tv {
 namespace {
 
-// Passes every call on to the window it wraps and prints the log lines.
+// Passes every call on to the window it wraps, prints the log lines and keeps
+// the last text written into each field.
 class PrintingWindow final : public Window {
  public:
   PrintingWindow(Window& inner, std::ostream& out, Clock& clock)
@@ -30,7 +28,20 @@ class PrintingWindow final : public Window {
     out_ << text << std::flush;
   }
 
-  void SetText(Field field, std::string_view text) override { inner_.SetText(field, text); }
+  // The field's last text; "---" before any.
+  std::string FieldText(Field field) {
+    std::lock_guard lock(mutex_);
+    const auto it = texts_.find(field);
+    return it == texts_.end() ? std::string("---") : it->second;
+  }
+
+  void SetText(Field field, std::string_view text) override {
+    {
+      std::lock_guard lock(mutex_);
+      texts_[field] = std::string(text);
+    }
+    inner_.SetText(field, text);
+  }
   void SetPicture(Field field, ImageHandle image) override { inner_.SetPicture(field, image); }
   void SetVisible(Field field, bool visible) override { inner_.SetVisible(field, visible); }
   void StartBlinking(Field field) override { inner_.StartBlinking(field); }
@@ -72,49 +83,31 @@ class PrintingWindow final : public Window {
   std::ostream& out_;
   Clock& clock_;
   std::mutex mutex_;
+  std::map<Field, std::string> texts_;
 };
-
-std::string Decimal(float value, int decimals) {
-  if (IsValidResult(value) != 1) return "---";
-  char buffer[64];
-  const auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                    std::chars_format::fixed, decimals);
-  if (error != std::errc{}) return "---";
-  return std::string(buffer, end);
-}
-
-std::string Whole(int value) {
-  if (IsValidResult(static_cast<float>(value)) != 1) return "---";
-  return std::to_string(value);
-}
 
 }  // namespace
 
-std::string CurrentConditionsSummary(const StationData& data) {
-  const CurrentDataGroup& c = data.CurrentData;
-  std::string s = "Conditions actuelles : intérieur " + Decimal(c.InsideTemp, 1) + " °C " +
-                  Whole(c.InsideHumidity) + " % | extérieur " + Decimal(c.OutsideTemp, 1) + " °C " +
-                  Whole(c.OutsideHumidity) + " % | rosée " + Decimal(c.DewPt, 1) +
-                  " °C | pression " + Decimal(c.Barometer, 1) + " hPa | vent " +
-                  Decimal(c.WindSpeed, 1) + " km/h " + WindDirectionName(c.WindDirText) + " (" +
-                  Whole(c.WindDir) + "°) | pluie du jour " + Decimal(c.DailyRain, 1) +
-                  " mm, intensité " + Decimal(c.RainRate, 1) + " mm/h";
-  return s;
+std::string CurrentConditionsSummary(const std::function<std::string(Field)>& text) {
+  return "Conditions actuelles : intérieur " + text(Field::IndoorTempValue) + " °C " +
+         text(Field::IndoorHumValue) + " % | extérieur " + text(Field::OutdoorTempValue) + " °C " +
+         text(Field::OutdoorHumValue) + " % | rosée " + text(Field::DewPointValue) +
+         " °C | pression " + text(Field::BaroValue) + " hPa | vent " + text(Field::WindSpeedValue) +
+         " km/h " + text(Field::WindDirName) + " (" + text(Field::WindDirDegrees) +
+         ") | pluie du jour " + text(Field::RainDayValue) + " mm, intensité " +
+         text(Field::RainRateValue) + " mm/h";
 }
 
 int RunHeadless(const ConfigTable& config, Window& window, std::ostream& out, std::stop_token stop,
                 Clock& clock) {
   PrintingWindow printing(window, out, clock);
-  const Agent* running = nullptr;
   AgentOptions options;
-  options.after_service = [&](std::string_view service) {
-    if (service == "CurrentData" && running != nullptr) {
-      printing.Print(CurrentConditionsSummary(running->record().Snapshot()));
-    }
+  options.after_view = [&printing](std::string_view service) {
+    if (service != "CurrentData") return;
+    printing.Print(
+        CurrentConditionsSummary([&printing](Field field) { return printing.FieldText(field); }));
   };
   Agent agent(config, printing, clock, std::move(options));
-  running = &agent;
   agent.Open();
   agent.Start();
 

@@ -1,25 +1,25 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <stop_token>
 #include <string>
 
-#include "gadget/engine/station_record.h"
 #include "gadget/window/window.h"
 #include "lib/common/clock.h"
 #include "lib/config/config_table.h"
 
 namespace tv {
 
-// One line of the current conditions: temperatures in °C, humidities,
-// pressure in hPa, wind in km/h with its direction, rain in mm. Values the
-// console has no reading for show "---".
-std::string CurrentConditionsSummary(const StationData& data);
+// One line of the current conditions as the window shows them, from the
+// texts of its fields (`text` gives a field's text): temperatures in °C,
+// humidities, pressure in hPa, wind in km/h with its direction, rain in mm.
+std::string CurrentConditionsSummary(const std::function<std::string(Field)>& text);
 
-// Runs the collection without a screen: the services enabled in `config`
-// are collected, every log line is
-// written to `out` (and to `window`), and after each successful current
-// conditions run a CurrentConditionsSummary line follows. Returns 0 once
+// Runs the agent without a screen: the services enabled in `config` are
+// collected and the views drawn into `window`; every log line is written to
+// `out` too, and each time the current conditions have been drawn a
+// CurrentConditionsSummary line of what they wrote follows. Returns 0 once
 // `stop` is requested.
 int RunHeadless(const ConfigTable& config, Window& window, std::ostream& out, std::stop_token stop,
                 Clock& clock = DefaultClock());

@@ -95,7 +95,8 @@ int RunAlarmService(ServiceContext& context) {
   a.HiRainRate = RainToMm(GetHiRainRateAlarm_V());
   a.HiDailyRain = RainToMm(GetHiDailyRainAlarm_V());
   a.HiRainStorm = RainToMm(GetHiRainStormAlarm_V());
-  a.FlashFlood = GetFlashFloodAlarm_V();
+  // A rain amount like the other rain thresholds, so that it is shown in mm.
+  a.FlashFlood = RainToMm(GetFlashFloodAlarm_V());
   a.HiUV = GetHiUVAlarm_V();
   a.HiUVMed = GetHiUVMedAlarm_V();
   for (std::size_t i = 0; i < 7; ++i) {

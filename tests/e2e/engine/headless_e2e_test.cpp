@@ -1,5 +1,6 @@
 // The headless run mode against the console simulator: log lines and a
-// current-conditions line on the output, and an orderly stop.
+// current-conditions line (from the window's fields) on the output, and an
+// orderly stop.
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,14 @@ TEST(HeadlessE2e, PrintsCurrentConditionsAndStopsOnRequest) {
   EXPECT_EQ(code, 0);
   const std::string printed = text.Text();
   EXPECT_NE(printed.find("extérieur 20.0 °C"), std::string::npos) << printed;
+  // The line is what the current conditions wrote into the window.
+  EXPECT_NE(window.Text(Field::BaroValue), "---");
+  EXPECT_NE(
+      printed.find("| pression " + window.Text(Field::BaroValue) + " hPa | vent " +
+                   window.Text(Field::WindSpeedValue) + " km/h " + window.Text(Field::WindDirName) +
+                   " (" + window.Text(Field::WindDirDegrees) + ") |"),
+      std::string::npos)
+      << printed;
   EXPECT_EQ(window.Rows(Field::ServiceList).size(), 1U);
   // Newest lines are on top: the oldest, last row is the title.
   const auto log_rows = window.Lines(Field::AppLogList);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -9,9 +10,11 @@
 #include "lib/common/app_values.h"
 #include "lib/common/balloon.h"
 #include "lib/common/date_format.h"
+#include "lib/common/number_text.h"
 #include "lib/common/unit_conversions.h"
 #include "lib/common/wording.h"
 #include "lib/station/result_codes.h"
+#include "tests/support/comma_locale.h"
 
 namespace tv {
 namespace {
@@ -37,6 +40,29 @@ TEST(UnitConversions, ValuesAndPassThroughOfCodes) {
       {"rain code passes", RainToMm(-32701.0f), -32701.0f},
   };
   for (const auto& c : cases) EXPECT_FLOAT_EQ(c.got, c.want) << c.legend;
+}
+
+TEST(NumberText, DecimalsRoundingAndSign) {
+  const testing::ScopedCommaLocale comma;  // a French desktop keeps the point
+  ASSERT_TRUE(comma.active()) << comma.why_not();
+  const struct Row {
+    const char* legend;
+    std::string got;
+    const char* want;
+  } rows[] = {
+      {"one decimal", DecimalText(21.46, 1), "21.5"},
+      {"negative", DecimalText(-3.0, 1), "-3.0"},
+      {"two decimals", DecimalText(1013.256, 2), "1013.26"},
+      {"rounds to zero: no sign", DecimalText(-0.04, 1), "0.0"},
+      {"negative zero", DecimalText(-0.0, 0), "0"},
+      {"no decimals", DecimalText(-9.6, 0), "-10"},
+      {"not a number", DecimalText(std::nan(""), 1), "---"},
+      {"half to even, down", RoundedText(2.5), "2"},
+      {"half to even, up", RoundedText(3.5), "4"},
+      {"negative half", RoundedText(-0.5), "0"},
+      {"whole", WholeText(-32768), "-32768"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.got, row.want) << row.legend;
 }
 
 TEST(FormatStationDate, FullAndTimeOnly) {

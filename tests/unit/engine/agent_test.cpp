@@ -28,7 +28,7 @@ TEST(Agent, OpensStartsAndQuitsThroughAGuiThread) {
   EXPECT_EQ(window.Text(Field::IndoorTempValue), "---");
 
   agent.Start();
-  ASSERT_TRUE(clock.WaitForSleepers(1)) << "the first cycle ran and the engine waits";
+  ASSERT_TRUE(clock.WaitForSleepers(2)) << "the first cycle ran: the engine and the display wait";
   // No station library is loaded here: the service fails and says so.
   EXPECT_EQ(window.Lines(Field::AppLogList).front(),
             "Report de la collecte pour le service CurrentData.");

@@ -197,7 +197,11 @@ TEST(CollectionThread, SleepsTheComputedWaitAndStopsOnRequest) {
 
   rig.clock.Advance(std::chrono::milliseconds{1});
   // The next cycle runs, then the thread sleeps again.
-  for (int i = 0; i < 1000 && rig.station.loads < 2; ++i) {
+  const auto loads = [&] {
+    std::lock_guard lock(rig.station.mutex);
+    return rig.station.loads;
+  };
+  for (int i = 0; i < 1000 && loads() < 2; ++i) {
     ASSERT_TRUE(rig.clock.WaitForSleepers(1));
   }
   ASSERT_TRUE(rig.clock.WaitForSleepers(1));

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <stop_token>
+#include <string_view>
+#include <thread>
+
+#include "gadget/engine/station_record.h"
+#include "lib/common/clock.h"
+#include "lib/common/service_tables.h"
+
+namespace tv {
+
+// What the display refresh thread redraws: the value reset, and the view of
+// each collected service. A view left empty is never drawn.
+struct DisplayViews {
+  std::function<void()> reset;
+  std::function<void()> current_data;    // "CurrentData"
+  std::function<void()> config_station;  // "ConfigStation"
+  std::function<void()> hi_low;          // "HiLow"
+  std::function<void()> calibration;     // "Calibration"
+  std::function<void()> alarm;           // "Alarm"
+};
+
+// Time between two passes of the refresh thread.
+inline constexpr Clock::Duration kDisplayRefreshPeriod{1000};
+
+// The thread that redraws the views, once a second. Until the station has
+// been reached it keeps the values in their empty look (the reset); from then
+// on, for good, it redraws the view of each service whose fresh flag is
+// raised. A flag is lowered before its view reads the record, so data stored
+// while a view is being drawn is drawn again at the next pass.
+class DisplayRefreshThread {
+ public:
+  // `after_view` is called on the thread after each view it has drawn, with
+  // the service's name. Everything given must outlive the thread.
+  DisplayRefreshThread(Clock& clock, const StationRecord& record, ServiceFreshFlags& flags,
+                       DisplayViews views,
+                       std::function<void(std::string_view service)> after_view = {});
+  ~DisplayRefreshThread();
+  DisplayRefreshThread(const DisplayRefreshThread&) = delete;
+  DisplayRefreshThread& operator=(const DisplayRefreshThread&) = delete;
+
+  void Start();
+  // Asks the thread to stop at its next wait, without waiting for it.
+  void RequestStop();
+  // Asks and waits (the current pass is finished first).
+  void Stop();
+
+  // One pass without its wait, on the calling thread (tests; never while the
+  // thread runs).
+  void RunPass();
+
+  // True once any view has been drawn.
+  bool DisplayFilled() const { return display_filled_; }
+
+ private:
+  void Loop(std::stop_token stop);
+  const std::function<void()>* ViewOf(std::string_view service) const;
+  bool StationReached() const;
+
+  Clock& clock_;
+  const StationRecord& record_;
+  ServiceFreshFlags& flags_;
+  const DisplayViews views_;
+  const std::function<void(std::string_view)> after_view_;
+  std::atomic<bool> display_filled_{false};
+  // Set once the station has been reached; only the pass reads and writes it.
+  bool serving_ = false;
+  std::jthread thread_;
+};
+
+}  // namespace tv
