@@ -100,20 +100,21 @@ QTableWidget* MakeColumnList(const FieldEntry& e, QWidget* parent) {
   list->setFont(font);
   // The window's style sheet would give the header the default font: its own
   // style sheet keeps the list's.
-  list->horizontalHeader()->setStyleSheet(QString("QHeaderView { font-family: \"%1\"; font-size: %2px; }")
-                                              .arg(font.family())
-                                              .arg(font.pixelSize()));
+  list->horizontalHeader()->setStyleSheet(
+      QString("QHeaderView { font-family: \"%1\"; font-size: %2px; }")
+          .arg(font.family())
+          .arg(font.pixelSize()));
   list->horizontalHeader()->setHighlightSections(false);
   const QFontMetrics metrics(font);
   list->verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
-  // Auto columns are as wide as their header text; the last of them takes
-  // whatever width is left.
+  // Auto columns are at least as wide as their header text and their declared
+  // width; the last of them takes whatever width is left.
   int last_auto = -1;
   for (int i = 0; i < static_cast<int>(e.columns.size()); ++i) {
     const ListColumn& c = e.columns[static_cast<std::size_t>(i)];
     int width = c.width;
     if (c.auto_size) {
-      width = metrics.horizontalAdvance(Text(c.title)) + 12;
+      width = qMax(c.width, metrics.horizontalAdvance(Text(c.title)) + 12);
       last_auto = i;
     }
     list->setColumnWidth(i, width);

@@ -174,7 +174,7 @@ QObject* MakeDesktopSuite() {
 }
 
 std::vector<QObject*> GuiSuites() {
-  return {MakeWindowSuite(), MakeDesktopSuite()};
+  return {MakeWindowSuite(), MakeDesktopSuite(), MakePagesSuite()};
 }
 
 }  // namespace tv::testing

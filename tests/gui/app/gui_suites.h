@@ -9,5 +9,6 @@ namespace tv::testing {
 std::vector<QObject*> GuiSuites();
 QObject* MakeWindowSuite();
 QObject* MakeDesktopSuite();
+QObject* MakePagesSuite();
 
 }  // namespace tv::testing
