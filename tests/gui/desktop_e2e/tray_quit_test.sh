@@ -83,13 +83,13 @@ tray_icon() {
 
 # --- With a tray host ---------------------------------------------------------
 start_x tray
-trayer --edge bottom --align right --widthtype request --SetDockType true >/dev/null 2>&1 &
+trayer --edge bottom --align right --widthtype request --SetDockType true >"$work/trayer.out" 2>&1 &
 pids+=($!)
-wait_for 50 sh -c 'xwininfo -root -tree | grep -q "\"panel\": (\"panel\" \"trayer\")"' \
-  || fail "the tray host did not start"
+wait_for 300 sh -c 'xwininfo -root -tree | grep -q "\"panel\": (\"panel\" \"trayer\")"' \
+  || { cat "$work/trayer.out" >&2; xwininfo -root -tree >&2; fail "the tray host did not start"; }
 "$work/teskaro-ventaro" >"$work/app1.out" 2>&1 &
 app=$!
-wait_for 100 window_shown || fail "the window was not shown"
+wait_for 300 window_shown || fail "the window was not shown"
 icon=""
 for _ in $(seq 100); do icon=$(tray_icon); [ -n "$icon" ] && break; sleep 0.1; done
 [ -n "$icon" ] || fail "no tray icon"
@@ -106,7 +106,7 @@ echo "tray menu quit: exit code $code after ${elapsed} ms"
 start_x bare
 "$work/teskaro-ventaro" >"$work/app2.out" 2>&1 &
 app=$!
-wait_for 100 window_shown || { cat "$work/app2.out" >&2; fail "no window without a tray host"; }
+wait_for 300 window_shown || { cat "$work/app2.out" >&2; fail "no window without a tray host"; }
 sleep 1
 kill -TERM "$app"
 wait_exit "$app" 12
