@@ -33,7 +33,8 @@ DesktopApp::DesktopApp(const ConfigTable& config, DesktopOptions options)
   // A copy of the log on the terminal the program was started from.
   agent_options.log_copy = &std::cerr;
   agent_options.station = std::move(options_.station);
-  agent_ = std::make_unique<Agent>(config_, *window_, DefaultClock(), std::move(agent_options));
+  Clock& clock = options_.clock != nullptr ? *options_.clock : DefaultClock();
+  agent_ = std::make_unique<Agent>(config_, *window_, clock, std::move(agent_options));
 }
 
 DesktopApp::~DesktopApp() {

@@ -8,6 +8,7 @@
 #include "gadget/agent/agent.h"
 #include "gadget/app/qt_window.h"
 #include "gadget/app/tray.h"
+#include "lib/common/clock.h"
 #include "lib/config/config_table.h"
 
 namespace tv {
@@ -19,6 +20,8 @@ struct DesktopOptions {
   bool start_workers = true;
   // The console's operations; the station library when empty.
   std::unique_ptr<StationPort> station;
+  // The clock of the worker threads; the system clock when null.
+  Clock* clock = nullptr;
   // How long the quit waits for the link to close.
   std::chrono::milliseconds quit_wait{10000};
   // Ends the process after the quit (tests record the code instead).

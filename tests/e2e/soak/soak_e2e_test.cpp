@@ -3,9 +3,6 @@
 // display refresh thread (and every other worker the agent starts) with the
 // real station library and the in-memory window, in accelerated time.
 //
-// Each thread's clock skips its own waits (a 1 s wait passes in 5 ms of real
-// time) while the time a station call takes stays real, so a cycle is judged
-// long or short on what it really took and the library's time-outs are real.
 // One summary line is printed at the end.
 
 #include <dirent.h>
@@ -30,6 +27,7 @@
 #include "gadget/window/memory_window.h"
 #include "lib/common/clock.h"
 #include "lib/config/config_table.h"
+#include "tests/support/accelerated_time.h"
 #include "tests/support/simulator_process.h"
 
 namespace tv {
@@ -37,64 +35,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using Steady = std::chrono::steady_clock;
-
-// Real time plus, per thread, the waits that thread has skipped.
-class AcceleratedClock final : public Clock {
- public:
-  TimePoint Now() const override { return std::chrono::system_clock::now() + skipped_; }
-  bool SleepFor(Duration d, std::stop_token stop) override {
-    if (d <= Duration::zero()) return !stop.stop_requested();
-    skipped_ += d;
-    const auto real = std::clamp<Duration>(d / 200, 1ms, 10ms);
-    return DefaultClock().SleepFor(real, stop);
-  }
-
- private:
-  static thread_local Duration skipped_;
-};
-thread_local Clock::Duration AcceleratedClock::skipped_{0};
-
-// The station library, with each cycle's start (the engine loads the library
-// at every cycle) and each connection attempt counted.
-class WatchedStationPort final : public StationPort {
- public:
-  int LoadLibrary() override {
-    const auto now = Steady::now();
-    {
-      std::lock_guard lock(mutex_);
-      if (cycles_ > 0) longest_gap_ = std::max(longest_gap_, now - last_start_);
-      last_start_ = now;
-      ++cycles_;
-    }
-    return library_.LoadLibrary();
-  }
-  int Connect(int kind, const std::string& address, int timeout_ms) override {
-    connects_.fetch_add(1);
-    return library_.Connect(kind, address, timeout_ms);
-  }
-  std::int32_t UsbSerialNumber() override { return library_.UsbSerialNumber(); }
-  int IsNewLoopPackageSupported() override { return library_.IsNewLoopPackageSupported(); }
-  int GetStationTime(StationDateTime* time) override { return library_.GetStationTime(time); }
-  void Close(int kind) override { library_.Close(kind); }
-
-  long cycles() const {
-    std::lock_guard lock(mutex_);
-    return cycles_;
-  }
-  Steady::duration longest_gap() const {
-    std::lock_guard lock(mutex_);
-    return longest_gap_;
-  }
-  int connects() const { return connects_.load(); }
-
- private:
-  LibraryStationPort library_;
-  mutable std::mutex mutex_;
-  long cycles_ = 0;
-  Steady::time_point last_start_;
-  Steady::duration longest_gap_{0};
-  std::atomic<int> connects_{0};
-};
+using testing::AcceleratedClock;
+using testing::WatchedStationPort;
 
 std::size_t Entries(const char* folder) {
   std::size_t count = 0;
