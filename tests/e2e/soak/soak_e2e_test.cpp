@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <fstream>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -90,6 +91,10 @@ struct SoakRow {
   Via via;
   long cycles;
 };
+
+void PrintTo(const SoakRow& row, std::ostream* out) {
+  *out << row.name << ", " << row.cycles << " cycles";
+}
 
 class Soak : public ::testing::TestWithParam<SoakRow> {};
 
