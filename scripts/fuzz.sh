@@ -2,8 +2,8 @@
 # Builds the fuzz targets (clang, libFuzzer, ASan+UBSan: preset "fuzz") and
 # runs each for a bounded time, starting from its seeds in fuzz/corpus/<target>.
 # New inputs found go to build/fuzz/corpus/<target>, crashes to
-# build/fuzz/crashes/<target>/; the script fails on the first target that
-# crashes, leaks or times out.
+# build/fuzz/crashes/<target>/; every target runs, and the script fails when
+# one of them crashed, leaked or timed out.
 #
 #   scripts/fuzz.sh                      # every target, FUZZ_SECONDS (default 30) each
 #   FUZZ_SECONDS=300 scripts/fuzz.sh     # the longer run: 5 minutes each
@@ -28,6 +28,7 @@ fi
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 summary=()
+failed=()
 for t in "${targets[@]}"; do
   work=build/fuzz/corpus/$t
   crashes=build/fuzz/crashes/$t
@@ -39,7 +40,8 @@ for t in "${targets[@]}"; do
       >"$log" 2>&1; then
     tail -40 "$log"
     echo "fuzz $t: FAILED, input in $crashes/"
-    exit 1
+    failed+=("$t")
+    continue
   fi
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
@@ -48,4 +50,8 @@ for t in "${targets[@]}"; do
 done
 echo "=== fuzz summary (${seconds} s per target)"
 printf '%s\n' "${summary[@]}"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "fuzz: FAILED: ${failed[*]}"
+  exit 1
+fi
 echo "fuzz: ${#summary[@]} targets, no crash"
