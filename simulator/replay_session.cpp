@@ -1,6 +1,7 @@
 #include "simulator/replay_session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -41,7 +42,7 @@ std::vector<ReplayExchange> ReplayScript::FromBursts(
         break;
       case Kind::kReceived:
         if (current.reply.empty()) {
-          const auto ms = static_cast<long long>((b.seconds - last_sent) * 1000.0);
+          const auto ms = std::llround((b.seconds - last_sent) * 1000.0);
           current.delay =
               std::clamp(std::chrono::milliseconds(ms), std::chrono::milliseconds(0), kMaxDelay);
         }
