@@ -231,8 +231,13 @@ bool LoadSoundFile(const std::string& path, Samples& out, std::string* error) {
   char magic[4] = {};
   const std::size_t got = std::fread(magic, 1, 4, f);
   std::fclose(f);
-  if (got == 4 && std::memcmp(magic, "OggS", 4) == 0) return LoadOgg(path, out, error);
-  return LoadWav(path, out, error);
+  const bool loaded = got == 4 && std::memcmp(magic, "OggS", 4) == 0 ? LoadOgg(path, out, error)
+                                                                     : LoadWav(path, out, error);
+  if (loaded && out.empty()) {
+    SetError(error, "no sound in the file");
+    return false;
+  }
+  return loaded;
 }
 
 void ApplyVolume(Samples& samples, int volume) {

@@ -27,7 +27,7 @@ std::size_t SamplesFor(int duration_ms);
 // Loads an Ogg Vorbis or a WAV file (PCM of 8, 16, 24 or 32 bits, or 32-bit
 // float) into mono at kSoundRate: channels averaged, rate converted. A file
 // longer than kMaxSoundFileSeconds is cut there. False, with `error` set,
-// when the file cannot be read or is in neither format.
+// when the file cannot be read, is in neither format or holds no sound.
 inline constexpr int kMaxSoundFileSeconds = 600;
 bool LoadSoundFile(const std::string& path, Samples& out, std::string* error = nullptr);
 
