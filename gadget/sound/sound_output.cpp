@@ -32,8 +32,9 @@ class WavFileBackend final : public SoundBackend {
 
   bool Open(std::string& problem) override {
     if (file_ != nullptr) return true;
+    // Opened again only after it broke down: it is not started afresh.
     if (opened_once_) {
-      problem = "le fichier " + path_ + " est plein";
+      problem = "le fichier " + path_ + " n'est plus écrit";
       return false;
     }
     file_ = std::fopen(path_.c_str(), "wb");
