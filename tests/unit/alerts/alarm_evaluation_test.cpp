@@ -8,6 +8,7 @@
 #include "gadget/alerts/alert_signals.h"
 #include "gadget/alerts/rain_notify.h"
 #include "gadget/display/blinking.h"
+#include "gadget/window/field_catalogue.h"
 #include "gadget/window/memory_window.h"
 #include "lib/common/named_handles.h"
 #include "lib/vocabulary/data_item_labels.h"
@@ -214,6 +215,7 @@ TEST_F(AlarmSignals, MutedListsButRaisesNothing) {
   window_.SetPressed(Field::AlertMuteButton, false);
   evaluator_.Evaluate(alarm_);
   EXPECT_EQ(window_.SelectedPage(), kAlertPageIndex);
+  EXPECT_EQ(DetailPages()[kAlertPageIndex], Field::AlertTab) << "the page of the alert list";
   EXPECT_TRUE(window_.WindowShown());
   EXPECT_EQ(window_.Activations(), 1);
 }
