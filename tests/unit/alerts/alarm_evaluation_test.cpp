@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
+#include <thread>
 
 #include "gadget/alerts/alarm_items.h"
 #include "gadget/alerts/alert_signals.h"
@@ -142,6 +144,15 @@ class AlarmSignals : public ::testing::Test {
     StopNamedBlink(window_, kAlertBlinkName);
     StopNamedBlink(window_, kRainBlinkName);
   }
+  // Waits (in real time, at most 10 s) for the sound threads to end by
+  // themselves.
+  void WaitForSounds() {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds{10};
+    while (sounds_.Alive() > 0 && std::chrono::steady_clock::now() < end) {
+      std::this_thread::yield();
+    }
+    ASSERT_EQ(sounds_.Alive(), 0U);
+  }
   std::vector<std::string> Labels() const {
     std::vector<std::string> labels;
     for (const std::string& row : window_.Rows(Field::ActiveAlertList)) {
@@ -185,7 +196,7 @@ TEST_F(AlarmSignals, RowsBlinkingSoundAndBalloon) {
                                   " -> 35 °c\r\n" + DataItemLabel("HiInsideHum") + " -> 71 %\r\n");
   EXPECT_EQ(balloons[0].icon_kind, kBalloonWarning);
   EXPECT_EQ(balloons[0].seconds, 10);
-  sounds_.Stop();
+  WaitForSounds();
   EXPECT_EQ(sound_.Tones(), BeepTones("beep1"));
   EXPECT_EQ(window_.SelectedPage(), 0) << "ALERTS_SeePanel is off";
   EXPECT_FALSE(window_.WindowShown()) << "ALERTS_SeeWindow is off";
@@ -208,7 +219,7 @@ TEST_F(AlarmSignals, MutedListsButRaisesNothing) {
   EXPECT_TRUE(window_.Balloons().empty());
   EXPECT_EQ(window_.SelectedPage(), 0);
   EXPECT_FALSE(window_.WindowShown());
-  sounds_.Stop();
+  EXPECT_EQ(sounds_.Alive(), 0U) << "no sound started";
   EXPECT_TRUE(sound_.Tones().empty());
 
   // Unmuted: the alert page, the window brought forward.
