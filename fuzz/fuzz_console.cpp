@@ -5,6 +5,7 @@
 
 #include "protocol/commands.h"
 #include "protocol/crc.h"
+#include "protocol/packets.h"
 
 namespace tv::fuzz {
 
@@ -33,9 +34,13 @@ std::vector<std::uint8_t> WriteChunks(const std::vector<std::vector<std::uint8_t
 }
 
 std::vector<std::uint8_t> AckedBlock(std::vector<std::uint8_t> data) {
-  proto::AppendCrc(data);
-  data.insert(data.begin(), proto::kAck);
-  return data;
+  // ACK, the data, then the CRC high byte first.
+  const std::uint16_t crc = proto::Crc16(data);
+  std::vector<std::uint8_t> out{proto::kAck};
+  out.insert(out.end(), data.begin(), data.end());
+  out.push_back(static_cast<std::uint8_t>(crc >> 8));
+  out.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+  return out;
 }
 
 namespace {

@@ -71,9 +71,9 @@ int main(int argc, char** argv) {
     // Raw framing: a wake-up with a stray byte, a LOOP block failing its CRC
     // once and resent after the NAK.
     Bytes loop = EncodeLoop(r);
-    Bytes bad = loop;
-    bad[10] ^= 0x40;
-    bad.insert(bad.begin(), tv::protocol::kAck);
+    Bytes bad{tv::protocol::kAck};
+    bad.insert(bad.end(), loop.begin(), loop.end());
+    bad[11] ^= 0x40;
     Write(root / "framing", "loop_nak_" + n,
           {Text("\n\r"), bad, loop, Text("\n\r"),
            tv::fuzz::AckedBlock(WithoutCrc(EncodeTime(BreakDown(core.ConsoleNow()))))},

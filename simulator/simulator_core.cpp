@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "protocol/eeprom_map.h"
+#include "protocol/packets.h"
 #include "simulator/packet_encoder.h"
 
 namespace tv::sim {
@@ -323,6 +324,8 @@ std::string SimulatorCore::HandleControl(const std::string& line) {
     if (!ParseLong(w[1], a, 16) || !ParseLong(w[2], n, 16) || a < 0 || n <= 0) {
       return err("bad address or count");
     }
+    // Checked before the buffer is made: a count of any size is asked for.
+    if (n > static_cast<long>(protocol::kEepromSize)) return err("range outside the EEPROM");
     std::vector<std::uint8_t> buf(static_cast<std::size_t>(n));
     if (!eeprom_.Read(static_cast<std::size_t>(a), buf.size(), buf.data())) {
       return err("range outside the EEPROM");

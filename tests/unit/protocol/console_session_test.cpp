@@ -223,5 +223,15 @@ TEST(ConsoleSession, Faults) {
   EXPECT_EQ(c.Feed("\n"), B("\n\r"));
 }
 
+TEST(SimulatorControl, EepromReadsOfAnySizeAreAnsweredWithoutAllocatingThem) {
+  CoreOptions o;
+  o.start = MakeConsoleSeconds(2003, 6, 4, 15, 27, 0);
+  SimulatorCore core(*FindScenario("default"), o);
+  EXPECT_EQ(core.HandleControl("EE 52 7FFFFFFFFFFFFFFF").rfind("ERR", 0), 0U);
+  EXPECT_EQ(core.HandleControl("EE 52 1001").rfind("ERR", 0), 0U);
+  EXPECT_EQ(core.HandleControl("EE FFF 2").rfind("ERR", 0), 0U);
+  EXPECT_EQ(core.HandleControl("EE 0 2").rfind("OK ", 0), 0U);
+}
+
 }  // namespace
 }  // namespace tv::sim
