@@ -55,6 +55,10 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
       .service_times = service_times_,
       .services = std::move(services),
       .show_link_state = [this](int state) { ShowLinkState(window_, state); },
+      // The station page's last collection shows the console's clock.
+      .show_clock_tooltip =
+          [this](std::string_view text) { window_.SetTooltip(Field::LastCollectValue, text); },
+      .after_cycle = options_.after_cycle,
   });
 
   // Each view reads one snapshot of the record.

@@ -30,6 +30,8 @@ struct AgentOptions {
   std::unique_ptr<StationPort> station;
   // Called on the collection thread after each successful service run.
   std::function<void(std::string_view service)> after_service;
+  // Called on the collection thread after each collection cycle.
+  std::function<void()> after_cycle;
   // Called on the display refresh thread after each view it has drawn.
   std::function<void(std::string_view service)> after_view;
   // The language pack of the forecast sentences; "langue.pack" beside the

@@ -44,6 +44,7 @@ class PrintingWindow final : public Window {
   }
   void SetPicture(Field field, ImageHandle image) override { inner_.SetPicture(field, image); }
   void SetVisible(Field field, bool visible) override { inner_.SetVisible(field, visible); }
+  void SetTooltip(Field field, std::string_view text) override { inner_.SetTooltip(field, text); }
   void StartBlinking(Field field) override { inner_.StartBlinking(field); }
   void StopBlinking(Field field) override { inner_.StopBlinking(field); }
   void SelectPage(int index) override { inner_.SelectPage(index); }

@@ -2,10 +2,12 @@
 // against the console simulator over TCP: what lands in the station record
 // after a cycle, compared with the simulator's read-back.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,6 +32,7 @@ class CollectionE2e : public ::testing::Test {
     ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0", "--start", "2024-06-21 14:00:00"}, &error))
         << error;
     ASSERT_EQ(sim.Control("HOLD ON"), "OK");
+    ASSERT_TRUE(c.clock.AlignWith(sim.Control("CLOCK")));
     address = "127.0.0.1@" + std::to_string(sim.tcp_port());
     c.config.Set("CONSOLE", "type", "IP");
     c.config.Set("CONSOLE", "adresse", address);
@@ -174,6 +177,25 @@ TEST_F(CollectionE2e, SilentConsoleIsReportedAndTheLinkReopenedNextCycle) {
   EXPECT_TRUE(c.flags.IsRaised("CurrentData")) << "collected again after reconnecting";
 }
 
+TEST_F(CollectionE2e, ConsoleClockFiveMinutesAheadIsLoggedWithItsOffset) {
+  c.config.Set("SERVICES", "CurrentData", "10");
+  c.Build();
+  // Five minutes ahead of the desktop clock, which now follows the console's.
+  const std::time_t ahead = std::chrono::system_clock::to_time_t(c.clock.Now()) + 5 * 60;
+  std::tm t{};
+  localtime_r(&ahead, &t);
+  char request[64];
+  std::strftime(request, sizeof request, "CLOCK %Y-%m-%d %H:%M:%S", &t);
+  ASSERT_EQ(sim.Control(request), "OK");
+  c.engine->RunCycle();
+  const Lines lines = c.window.Lines(Field::AppLogList);
+  ASSERT_EQ(lines.size(), 1U);
+  // The minute of either clock may turn between the two readings.
+  EXPECT_THAT(lines[0], ::testing::MatchesRegex(".*L'horloge de la console avance de [456] min .*"));
+  EXPECT_THAT(c.window.Tooltip(Field::LastCollectValue),
+              ::testing::MatchesRegex("L'horloge de la console avance de [456] min .*"));
+}
+
 TEST_F(CollectionE2e, UnreachableConsoleGivesTheThreeLines) {
   c.config.Set("CONSOLE", "adresse", "127.0.0.1@1");
   c.config.Set("CONSOLE", "ConnectionTimeout", "2");
@@ -202,6 +224,7 @@ TEST(CollectionE2eSerial, CollectsOverThePseudoTerminal) {
   ASSERT_EQ(sim.Control("HOLD ON"), "OK");
   ASSERT_EQ(sim.Control("SET outside_temp 41.0"), "OK");
   Collector c;
+  ASSERT_TRUE(c.clock.AlignWith(sim.Control("CLOCK")));
   c.config.Set("CONSOLE", "type", "SERIAL");
   c.config.Set("CONSOLE", "adresse", sim.pty_path() + "@19200");
   c.config.Set("CONSOLE", "ConnectionTimeout", "10");

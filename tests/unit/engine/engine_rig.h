@@ -147,6 +147,8 @@ struct EngineRig {
               std::lock_guard lock(mutex);
               link_states.push_back(state);
             },
+        .show_clock_tooltip =
+            [this](std::string_view text) { gui.SetTooltip(Field::LastCollectValue, text); },
     });
   }
 
