@@ -6,6 +6,7 @@
 #include "gadget/alerts/rain_notify.h"
 #include "gadget/display/current_conditions.h"
 #include "gadget/display/state_indicators.h"
+#include "gadget/export/exporter.h"
 #include "gadget/pages/alarm_thresholds_page.h"
 #include "gadget/pages/calibration_page.h"
 #include "gadget/pages/records_page.h"
@@ -106,6 +107,10 @@ bool Agent::Quit(std::chrono::milliseconds wait) {
   engine_->RequestStop();
   const auto ms = std::clamp<long long>(wait.count(), 0, 3'600'000);
   return options_.station->CloseBounded(record_.LinkKind, static_cast<int>(ms));
+}
+
+bool Agent::ExportData(const std::string& path) {
+  return ExportCollectedData(record_, schedule_, language_, log_, clock_.NowSeconds(), path);
 }
 
 void Agent::Stop() {

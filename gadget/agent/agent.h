@@ -69,6 +69,10 @@ class Agent {
   // Stops the worker threads and waits for them (tests, the agent without a
   // window); each ends within its current bounded station call.
   void Stop();
+  // Writes the collected data to `path` (CSV when it ends in ".csv", JSON
+  // otherwise) from a snapshot of the record, and logs the outcome with the
+  // path. True when the file was written. Any thread; collection goes on.
+  bool ExportData(const std::string& path);
 
   const ConfigTable& config() const { return config_; }
   Window& window() { return window_; }

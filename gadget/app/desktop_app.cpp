@@ -1,6 +1,11 @@
 #include "gadget/app/desktop_app.h"
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStandardPaths>
 #include <QTimer>
 #include <atomic>
 #include <cstdio>
@@ -49,7 +54,7 @@ void DesktopApp::Start() {
   tray_ = std::make_unique<Tray>(icon, Tray::Actions{
                                            .open = [this] { window_->ShowWindow(); },
                                            .quit = [this] { Quit(); },
-                                           .export_data = {},
+                                           .export_data = [this] { ExportData(); },
                                        });
   window_->SetTray(tray_.get());
   agent_->LogTitle();
@@ -63,10 +68,45 @@ void DesktopApp::Start() {
 
 void DesktopApp::AfterPause() {
   if (quitting_) return;
-  if (!config_.Flag(kKeyStartHideAgent)) window_->ShowWindow();
+  if (!config_.Flag(kKeyStartHideAgent) && !options_.start_hidden) window_->ShowWindow();
   window_->SelectPage(DefaultPanelIndex(config_));
   if (options_.start_workers) agent_->Start();
   started_ = true;
+}
+
+QString DefaultExportPath(const QDateTime& now) {
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+  return QDir(folder).filePath("teskaro-ventaro-" + now.toString("yyyy-MM-dd-HH'h'mm") + ".json");
+}
+
+void DesktopApp::ExportData() {
+  if (quitting_) return;
+  const QString suggested = DefaultExportPath(QDateTime::currentDateTime());
+  QString path;
+  if (options_.ask_export_path) {
+    path = options_.ask_export_path(suggested);
+  } else {
+    QString filter;
+    path = QFileDialog::getSaveFileName(window_->TopLevel(), "Exporter les données récupérées",
+                                        suggested, "JSON (*.json);;CSV (*.csv)", &filter);
+    // A name typed without its extension gets the chosen kind's.
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
+      path += filter.startsWith("CSV") ? ".csv" : ".json";
+    }
+  }
+  if (path.isEmpty()) return;
+  const QByteArray file = path.toUtf8();
+  if (agent_->ExportData(std::string(file.constData(), static_cast<std::size_t>(file.size())))) {
+    return;
+  }
+  const QString message = "Les données n'ont pas pu être exportées dans " + path +
+                          " : le journal de la page Activité en donne la raison.";
+  if (options_.report_export_failure) {
+    options_.report_export_failure(message);
+  } else {
+    QMessageBox::warning(window_->TopLevel(), QString::fromUtf8(AppTitle().c_str()), message);
+  }
 }
 
 void DesktopApp::Quit() {

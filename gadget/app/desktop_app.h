@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
+#include <QString>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -23,7 +25,19 @@ struct DesktopOptions {
   std::chrono::milliseconds quit_wait{10000};
   // Ends the process after the quit (tests record the code instead).
   std::function<void(int code)> exit;
+  // Starts hidden in the tray whatever "GENERAL_StartHideAgent" says (the
+  // session's autostart entry).
+  bool start_hidden = false;
+  // The export's save dialog, given the suggested path; "" when cancelled.
+  std::function<QString(const QString& suggested)> ask_export_path;
+  // Tells the user that an export failed (a message box by default).
+  std::function<void(const QString& message)> report_export_failure;
 };
+
+// Where the export's save dialog starts: the user's documents folder (the
+// home folder when there is none), a name with the date and time of `now`:
+// "teskaro-ventaro-2024-06-21-14h05.json".
+QString DefaultExportPath(const QDateTime& now);
 
 // The desktop program once its settings are loaded: the image sets, the
 // gadget window built hidden, the agent behind it, the tray icon with its
@@ -43,6 +57,10 @@ class DesktopApp final : public QObject {
   // (waited for at most the quit wait, the event loop still turning), then
   // the process ends with code 0. The worker threads are not waited for.
   Q_INVOKABLE void Quit();
+  // Menu entry 3: the save dialog, then the collected data written to the
+  // chosen file (CSV when its name ends in ".csv", JSON otherwise) from a
+  // snapshot of the record; the outcome is logged with the path.
+  void ExportData();
 
   QtWindow& window() { return *window_; }
   Tray* tray() { return tray_.get(); }

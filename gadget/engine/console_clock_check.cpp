@@ -90,8 +90,8 @@ void ConsoleClockCheck::Check(const StationDateTime& station, long long desktop_
     return;
   }
   last_line_ = desktop_seconds;
-  log_.Notify(std::string(kPrefix) + Sentence(*minutes) + " (console : " +
-              FormatStationDate(station, kArgAbsent) +
+  log_.Notify(std::string(kPrefix) + Sentence(*minutes) +
+              " (console : " + FormatStationDate(station, kArgAbsent) +
               ", ordinateur : " + FormatStationDate(DesktopTime(desktop_seconds), kArgAbsent) +
               "). Mettez la console à l'heure.");
 }

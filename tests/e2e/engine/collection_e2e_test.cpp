@@ -191,7 +191,8 @@ TEST_F(CollectionE2e, ConsoleClockFiveMinutesAheadIsLoggedWithItsOffset) {
   const Lines lines = c.window.Lines(Field::AppLogList);
   ASSERT_EQ(lines.size(), 1U);
   // The minute of either clock may turn between the two readings.
-  EXPECT_THAT(lines[0], ::testing::MatchesRegex(".*L'horloge de la console avance de [456] min .*"));
+  EXPECT_THAT(lines[0],
+              ::testing::MatchesRegex(".*L'horloge de la console avance de [456] min .*"));
   EXPECT_THAT(c.window.Tooltip(Field::LastCollectValue),
               ::testing::MatchesRegex("L'horloge de la console avance de [456] min .*"));
 }

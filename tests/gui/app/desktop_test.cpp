@@ -1,8 +1,14 @@
 // The desktop program's start order, tray and quit, on the offscreen
 // platform (which has no notification area).
+#include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -85,17 +91,21 @@ class DesktopSuite final : public QObject {
       const char* hidden;
       int index;
       bool shown;
+      bool start_hidden = false;  // --hidden
     };
     const Row rows[] = {
         {"page 3", "3", "0", 2, true},
         {"no page given", "", "0", 0, true},
         {"a page past the last keeps the first", "42", "", 0, true},
         {"started hidden in the tray", "1", "1", 0, false},
+        {"started hidden by the session's autostart", "1", "0", 0, false, true},
     };
     for (const Row& row : rows) {
       ConfigTable config;
       Settings(config, row.page, row.hidden);
-      DesktopApp app(config, Quick());
+      DesktopOptions options = Quick();
+      options.start_hidden = row.start_hidden;
+      DesktopApp app(config, std::move(options));
       app.Start();
       QVERIFY2(!app.window().TopLevel()->isVisible(), "hidden during the pause");
       QVERIFY2(WaitStarted(app), row.legend);
@@ -122,6 +132,74 @@ class DesktopSuite final : public QObject {
     QVERIFY(popup->findChild<QLabel*>("BalloonIcon") != nullptr);
     app.window().SetTrayTooltip(std::string(80, 'a'));
     QCOMPARE(app.tray()->Tooltip(), QString(63, 'a'));
+  }
+
+  void MenuEntryThreeExportsToTheChosenFileAndReportsIt() {
+    const QString folder = QDir::temp().filePath(
+        "tv-gui-export-" + QString::number(QCoreApplication::applicationPid()));
+    QDir(folder).removeRecursively();
+    QVERIFY(QDir().mkpath(folder));
+    ConfigTable config;
+    Settings(config, "10", "0");
+    DesktopOptions options = Quick();
+    QString suggested;
+    QString chosen;
+    QString failure;
+    options.ask_export_path = [&](const QString& s) {
+      suggested = s;
+      return chosen;
+    };
+    options.report_export_failure = [&](const QString& message) { failure = message; };
+    DesktopApp app(config, std::move(options));
+    app.Start();
+    QVERIFY(WaitStarted(app));
+    QAction* entry = app.tray()->Menu()->actions().value(3);
+    QVERIFY(entry != nullptr);
+    QCOMPARE(entry->text(), QString("Exporter les données récupérées"));
+    auto* log = app.window().TopLevel()->findChild<QListWidget*>("AppLogList");
+
+    chosen = QDir(folder).filePath("données.csv");
+    entry->trigger();
+    QVERIFY2(QRegularExpression("/teskaro-ventaro-\\d{4}-\\d\\d-\\d\\d-\\d\\dh\\d\\d\\.json$")
+                 .match(suggested)
+                 .hasMatch(),
+             qPrintable(suggested));
+    QCOMPARE(log->item(0)->text(), "Données exportées dans " + chosen);
+    QFile csv(chosen);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QVERIFY(csv.readLine().startsWith("group,name,value,unit"));
+    QVERIFY(failure.isEmpty());
+
+    chosen = QDir(folder).filePath("absent/x.json");
+    entry->trigger();
+    QVERIFY2(failure.contains(chosen), qPrintable(failure));
+    QVERIFY(log->item(0)->text().startsWith("Échec de l'export des données vers " + chosen));
+
+    const int lines = log->count();
+    chosen.clear();  // the dialog cancelled
+    entry->trigger();
+    QCOMPARE(log->count(), lines);
+    QCOMPARE(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList{"données.csv"});
+    QDir(folder).removeRecursively();
+  }
+
+  void FieldTooltipsMayBeSetFromAWorkerThread() {
+    ConfigTable config;
+    Settings(config, "8", "0");
+    DesktopApp app(config, Quick());
+    app.Start();
+    QVERIFY(WaitStarted(app));
+    std::thread worker([&] {
+      app.window().SetTooltip(Field::LastCollectValue, "L'horloge de la console avance");
+    });
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+          return app.window().Widget(Field::LastCollectValue)->toolTip() ==
+                 "L'horloge de la console avance";
+        },
+        5000));
+    worker.join();
   }
 
   void AMissingSettingsFileIsExplainedInAMessageBox() {
