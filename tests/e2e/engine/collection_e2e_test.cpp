@@ -5,9 +5,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <chrono>
 #include <cmath>
+
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -235,6 +238,46 @@ TEST(CollectionE2eSerial, CollectsOverThePseudoTerminal) {
   EXPECT_EQ(c.record.LinkKind, kLinkSerial);
   EXPECT_EQ(c.window.Lines(Field::AppLogList), Lines{});
   EXPECT_NEAR(c.record.Snapshot().CurrentData.OutsideTemp, 5.0, 0.01);
+}
+
+// A USB-serial adapter named by its /dev/serial/by-id link: unplugged and
+// plugged back, it may come back as another tty, and the link follows it.
+TEST(CollectionE2eSerial, AByIdNameFollowsTheConsoleWhenItComesBackOnAnotherTty) {
+  const std::filesystem::path by_id = std::filesystem::path(::testing::TempDir()) /
+                                      ("tv-by-id-" + std::to_string(getpid())) / "serial" / "by-id";
+  std::filesystem::create_directories(by_id);
+  const std::string link = (by_id / "usb-Silicon_Labs_CP2102_USB_to_UART_0001-if00-port0").string();
+  auto plug = [&](SimulatorProcess& sim, const char* fahrenheit) {
+    std::string error;
+    return sim.Start({"--pty", "--pty-link", link}, &error) && sim.Control("HOLD ON") == "OK" &&
+           sim.Control(std::string("SET outside_temp ") + fahrenheit) == "OK";
+  };
+  SimulatorProcess first;
+  ASSERT_TRUE(plug(first, "41.0"));
+  Collector c;
+  ASSERT_TRUE(c.clock.AlignWith(first.Control("CLOCK")));
+  c.config.Set("CONSOLE", "type", "SERIAL");
+  c.config.Set("CONSOLE", "adresse", link);
+  c.config.Set("CONSOLE", "ConnectionTimeout", "5");
+  c.config.Set("SERVICES", "CurrentData", "0");
+  c.Build();
+  c.Cycle();
+  ASSERT_EQ(c.record.LinkConnected, 1);
+  EXPECT_EQ(c.window.Text(Field::LinkStateText), "OK:\nSERIAL : " + link);
+  EXPECT_NEAR(c.record.Snapshot().CurrentData.OutsideTemp, 5.0, 0.01);
+
+  // Plugged back on another tty (started before the first one goes, so the
+  // two cannot share a number), then the first unplugged.
+  SimulatorProcess second;
+  ASSERT_TRUE(plug(second, "50.0"));
+  ASSERT_NE(second.pty_path(), first.pty_path());
+  first.Kill();
+  for (int cycle = 0; cycle < 4 && c.record.Snapshot().CurrentData.OutsideTemp < 9.99F; ++cycle) {
+    c.Cycle();
+  }
+  EXPECT_NEAR(c.record.Snapshot().CurrentData.OutsideTemp, 10.0, 0.01)
+      << "collected again through the same name";
+  std::filesystem::remove_all(by_id.parent_path().parent_path());
 }
 
 }  // namespace
