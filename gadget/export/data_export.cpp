@@ -55,8 +55,10 @@ class Group {
     const bool valid = IsValidResult(static_cast<float>(value)) == 1;
     Add(name, valid ? ExportValue::Value{value} : Missing(), unit);
   }
+  // "---" is what the vocabularies give for a value the console does not have.
   void Text(std::string_view name, const std::string& text) {
-    Add(name, text.empty() ? Missing() : ExportValue::Value{TextFileToUtf8(text)}, "");
+    const bool missing = text.empty() || text == "---";
+    Add(name, missing ? Missing() : ExportValue::Value{TextFileToUtf8(text)}, "");
   }
   template <typename T, std::size_t N>
   void Numbers(std::string_view base, const std::array<T, N>& values, std::string_view unit) {

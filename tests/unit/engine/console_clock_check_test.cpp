@@ -15,12 +15,7 @@ using testing::EngineRig;
 // 2024-06-21 14:05:30 UTC.
 constexpr long long kAfternoon = 1'718'978'730;
 
-StationDateTime ConsoleTime(long long seconds) {
-  const auto when = static_cast<std::time_t>(seconds);
-  std::tm t{};
-  localtime_r(&when, &t);
-  return {t.tm_min, t.tm_hour, t.tm_mday, t.tm_mon + 1, t.tm_year + 1900};
-}
+using testing::ConsoleTime;
 
 TEST(ConsoleClockOffset, ComparesBothClocksOnTheirMinute) {
   testing::UseUtc();
