@@ -109,8 +109,9 @@ bool Agent::Quit(std::chrono::milliseconds wait) {
   return options_.station->CloseBounded(record_.LinkKind, static_cast<int>(ms));
 }
 
-bool Agent::ExportData(const std::string& path) {
-  return ExportCollectedData(record_, schedule_, language_, log_, clock_.NowSeconds(), path);
+bool Agent::ExportData(const std::string& path, std::string* message) {
+  return ExportCollectedData(record_, schedule_, language_, log_, clock_.NowSeconds(), path,
+                             message);
 }
 
 void Agent::Stop() {

@@ -71,8 +71,9 @@ class Agent {
   void Stop();
   // Writes the collected data to `path` (CSV when it ends in ".csv", JSON
   // otherwise) from a snapshot of the record, and logs the outcome with the
-  // path. True when the file was written. Any thread; collection goes on.
-  bool ExportData(const std::string& path);
+  // path (also given in `message`). True when the file was written. Any
+  // thread; collection goes on.
+  bool ExportData(const std::string& path, std::string* message = nullptr);
 
   const ConfigTable& config() const { return config_; }
   Window& window() { return window_; }

@@ -4,7 +4,6 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTimer>
 #include <atomic>
@@ -44,6 +43,7 @@ DesktopApp::DesktopApp(const ConfigTable& config, DesktopOptions options)
 DesktopApp::~DesktopApp() {
   window_->SetTray(nullptr);
   window_->DropWorkerCalls();
+  if (export_thread_.joinable()) export_thread_.join();
   // Only reached in tests: the program itself ends in Quit.
   agent_->Stop();
 }
@@ -82,6 +82,10 @@ QString DefaultExportPath(const QDateTime& now) {
 
 void DesktopApp::ExportData() {
   if (quitting_) return;
+  if (exporting_) {
+    agent_->log().Notify("Un export des données est déjà en cours.");
+    return;
+  }
   const QString suggested = DefaultExportPath(QDateTime::currentDateTime());
   QString path;
   if (options_.ask_export_path) {
@@ -95,18 +99,25 @@ void DesktopApp::ExportData() {
       path += filter.startsWith("CSV") ? ".csv" : ".json";
     }
   }
-  if (path.isEmpty()) return;
-  const QByteArray file = path.toUtf8();
-  if (agent_->ExportData(std::string(file.constData(), static_cast<std::size_t>(file.size())))) {
-    return;
-  }
-  const QString message = "Les données n'ont pas pu être exportées dans " + path +
-                          " : le journal de la page Activité en donne la raison.";
-  if (options_.report_export_failure) {
-    options_.report_export_failure(message);
-  } else {
-    QMessageBox::warning(window_->TopLevel(), QString::fromUtf8(AppTitle().c_str()), message);
-  }
+  if (path.isEmpty() || quitting_) return;
+  const QByteArray bytes = path.toUtf8();
+  std::string file(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  if (export_thread_.joinable()) export_thread_.join();  // the previous one, finished
+  exporting_ = true;
+  // Without balloons for every log line, one says how the export went.
+  const bool balloon = !config_.Flag(kKeyGeneralNotify);
+  export_thread_ = std::thread([this, file = std::move(file), balloon] {
+    try {
+      std::string message;
+      const bool written = agent_->ExportData(file, &message);
+      if (balloon) {
+        window_->ShowBalloon(AppTitle(), message, written ? kBalloonInfo : kBalloonWarning, 5);
+      }
+    } catch (...) {
+      // Nothing may leave the thread; the log already has the outcome.
+    }
+    exporting_ = false;
+  });
 }
 
 void DesktopApp::Quit() {
@@ -129,6 +140,11 @@ void DesktopApp::Quit() {
   if (!closed) loop.exec();
   // The closing thread waits at most the quit wait itself.
   closer.join();
+  // An export being written is given a few seconds to finish (its window
+  // calls now return at once), so that no half-written temporary file stays.
+  for (int i = 0; i < 50 && exporting_; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds{100});
+  if (!exporting_ && export_thread_.joinable()) export_thread_.join();
   options_.exit(0);
 }
 

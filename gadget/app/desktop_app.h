@@ -3,9 +3,11 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "gadget/agent/agent.h"
 #include "gadget/app/qt_window.h"
@@ -30,8 +32,6 @@ struct DesktopOptions {
   bool start_hidden = false;
   // The export's save dialog, given the suggested path; "" when cancelled.
   std::function<QString(const QString& suggested)> ask_export_path;
-  // Tells the user that an export failed (a message box by default).
-  std::function<void(const QString& message)> report_export_failure;
 };
 
 // Where the export's save dialog starts: the user's documents folder (the
@@ -59,8 +59,12 @@ class DesktopApp final : public QObject {
   Q_INVOKABLE void Quit();
   // Menu entry 3: the save dialog, then the collected data written to the
   // chosen file (CSV when its name ends in ".csv", JSON otherwise) from a
-  // snapshot of the record; the outcome is logged with the path.
+  // snapshot of the record, on a thread of its own: a slow disk holds up
+  // neither the window nor, through it, the collection. The outcome is
+  // logged with the path and shown in a balloon.
   void ExportData();
+  // True while an export is being written.
+  bool Exporting() const { return exporting_; }
 
   QtWindow& window() { return *window_; }
   Tray* tray() { return tray_.get(); }
@@ -78,6 +82,8 @@ class DesktopApp final : public QObject {
   std::unique_ptr<Tray> tray_;
   bool started_ = false;
   bool quitting_ = false;
+  std::thread export_thread_;
+  std::atomic<bool> exporting_{false};
 };
 
 }  // namespace tv

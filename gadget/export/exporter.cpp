@@ -33,7 +33,7 @@ std::string ExportFailedText(const std::string& path, const std::string& reason)
 
 bool ExportCollectedData(const StationRecord& record, const ServiceSchedule& schedule,
                          LanguagePack& language, ActivityLog& log, long long now_seconds,
-                         const std::string& path) {
+                         const std::string& path, std::string* message) {
   std::string error;
   bool written = false;
   try {
@@ -53,7 +53,9 @@ bool ExportCollectedData(const StationRecord& record, const ServiceSchedule& sch
   } catch (const std::exception& e) {
     error = e.what();
   }
-  log.Notify(written ? ExportDoneText(path) : ExportFailedText(path, error));
+  const std::string line = written ? ExportDoneText(path) : ExportFailedText(path, error);
+  log.Notify(line);
+  if (message != nullptr) *message = line;
   return written;
 }
 

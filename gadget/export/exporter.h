@@ -15,10 +15,11 @@ namespace tv {
 // when `path` ends in ".csv" and as JSON otherwise, atomically, and reports
 // the outcome with the path through `log`. Groups of services that have not
 // yet succeeded (per `schedule`) are exported as missing values. True when
-// the file was written. Safe to call from any thread.
+// the file was written; `message` (when given) receives the line logged.
+// Safe to call from any thread.
 bool ExportCollectedData(const StationRecord& record, const ServiceSchedule& schedule,
                          LanguagePack& language, ActivityLog& log, long long now_seconds,
-                         const std::string& path);
+                         const std::string& path, std::string* message = nullptr);
 
 // The log line of a written export, and of a failed one.
 std::string ExportDoneText(const std::string& path);

@@ -144,12 +144,10 @@ class DesktopSuite final : public QObject {
     DesktopOptions options = Quick();
     QString suggested;
     QString chosen;
-    QString failure;
     options.ask_export_path = [&](const QString& s) {
       suggested = s;
       return chosen;
     };
-    options.report_export_failure = [&](const QString& message) { failure = message; };
     DesktopApp app(config, std::move(options));
     app.Start();
     QVERIFY(WaitStarted(app));
@@ -158,22 +156,32 @@ class DesktopSuite final : public QObject {
     QCOMPARE(entry->text(), QString("Exporter les données récupérées"));
     auto* log = app.window().TopLevel()->findChild<QListWidget*>("AppLogList");
 
+    // Written on a thread of its own; done once the log says so.
+    const auto exported = [&](const QString& line) {
+      return QTest::qWaitFor(
+          [&] {
+            return !app.Exporting() && log->count() > 0 && log->item(0)->text().startsWith(line);
+          },
+          10000);
+    };
     chosen = QDir(folder).filePath("données.csv");
     entry->trigger();
+    QVERIFY(exported("Données exportées dans " + chosen));
     QVERIFY2(QRegularExpression("/teskaro-ventaro-\\d{4}-\\d\\d-\\d\\d-\\d\\dh\\d\\d\\.json$")
                  .match(suggested)
                  .hasMatch(),
              qPrintable(suggested));
-    QCOMPARE(log->item(0)->text(), "Données exportées dans " + chosen);
     QFile csv(chosen);
     QVERIFY(csv.open(QIODevice::ReadOnly));
     QVERIFY(csv.readLine().startsWith("group,name,value,unit"));
-    QVERIFY(failure.isEmpty());
 
     chosen = QDir(folder).filePath("absent/x.json");
     entry->trigger();
-    QVERIFY2(failure.contains(chosen), qPrintable(failure));
-    QVERIFY(log->item(0)->text().startsWith("Échec de l'export des données vers " + chosen));
+    QVERIFY(exported("Échec de l'export des données vers " + chosen));
+    // No notification area offscreen: the balloon is the popup of our own.
+    QVERIFY(QTest::qWaitFor([&] { return app.tray()->FallbackPopup() != nullptr; }, 5000));
+    QVERIFY(
+        app.tray()->FallbackPopup()->findChild<QLabel*>("BalloonText")->text().contains(chosen));
 
     const int lines = log->count();
     chosen.clear();  // the dialog cancelled
