@@ -180,6 +180,7 @@ void RunCycles(benchmark::State& state, bool serial_19200) {
     return;
   }
   double seconds = 0;
+  double hilow_seconds = 0;
   std::int64_t bytes = 0;
   ConsoleCounts console;
   for (auto _ : state) {
@@ -199,7 +200,10 @@ void RunCycles(benchmark::State& state, bool serial_19200) {
     GetStationTime_V(&t);
     CurrentDataService();
     AlarmService();
+    const auto hilow_start = std::chrono::steady_clock::now();
     HiLowService();
+    hilow_seconds +=
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - hilow_start).count();
     ConfigStationService();
     CalibrationService();
     bytes += GetLinkBytesExchanged_V();
@@ -226,13 +230,14 @@ void RunCycles(benchmark::State& state, bool serial_19200) {
   state.counters["console_bytes"] = static_cast<double>(console.out) / cycles;
   state.counters["floor_s"] = floor;
   state.counters["ratio"] = ratio;
+  state.counters["hilow_share"] = seconds > 0 ? hilow_seconds / seconds : 0;
   std::printf(
       "%-22s elapsed %.4f s  bytes %.0f (console %.0f, host %.0f)  floor %.3f s  ratio %.3f"
-      "  (both directions at 19200: %.3f s, ratio %.3f)\n",
+      "  (both directions at 19200: %.3f s, ratio %.3f)  HiLow share %.2f\n",
       serial_19200 ? "pty --baud 19200:" : "tcp unthrottled:", elapsed,
       static_cast<double>(bytes) / cycles, static_cast<double>(console.out) / cycles,
       static_cast<double>(console.in) / cycles, floor, ratio, both_ways,
-      both_ways > 0 ? elapsed / both_ways : 0);
+      both_ways > 0 ? elapsed / both_ways : 0, seconds > 0 ? hilow_seconds / seconds : 0);
   std::fflush(stdout);
 }
 

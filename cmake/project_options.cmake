@@ -1,8 +1,9 @@
 # Warnings and sanitizers are INTERFACE targets linked PRIVATE to each target,
 # never global flags, so that a third-party target is not affected.
 
-set(TV_SANITIZER "none" CACHE STRING "Sanitizer build: none, address (ASan+UBSan) or thread (TSan)")
-set_property(CACHE TV_SANITIZER PROPERTY STRINGS none address thread)
+set(TV_SANITIZER "none" CACHE STRING
+  "Sanitizer build: none, address (ASan+UBSan), thread (TSan) or fuzz (clang: libFuzzer coverage + ASan+UBSan)")
+set_property(CACHE TV_SANITIZER PROPERTY STRINGS none address thread fuzz)
 
 # Errors in the developer and CI presets; a user's build with another compiler
 # only reports a new warning.
@@ -28,8 +29,13 @@ if(TV_SANITIZER STREQUAL "address")
 elseif(TV_SANITIZER STREQUAL "thread")
   target_compile_options(tv_sanitizers INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
   target_link_options(tv_sanitizers INTERFACE -fsanitize=thread)
+elseif(TV_SANITIZER STREQUAL "fuzz")
+  # Coverage for libFuzzer everywhere; only the fuzz targets link its driver.
+  target_compile_options(tv_sanitizers INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(tv_sanitizers INTERFACE -fsanitize=address,undefined)
 elseif(NOT TV_SANITIZER STREQUAL "none")
-  message(FATAL_ERROR "TV_SANITIZER must be none, address or thread")
+  message(FATAL_ERROR "TV_SANITIZER must be none, address, thread or fuzz")
 endif()
 
 add_library(tv_options INTERFACE)

@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Does all set-up, then builds and runs the whole suite in the three builds:
-# Release (warnings as errors), ASan+UBSan, TSan. Exits non-zero on any failure.
-# Usage: scripts/test.sh [preset ...]   (default: release asan tsan)
+# Does all set-up, runs every fuzz target for a bounded time (FUZZ_SECONDS
+# each, default 30; scripts/fuzz.sh), then builds and runs the whole suite in
+# the three builds: Release (warnings as errors), ASan+UBSan, TSan.
+# Exits non-zero on any failure.
+# Usage: scripts/test.sh [preset ...]   (default: fuzz release asan tsan)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/setup.sh
 scripts/check_format.sh
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(release asan tsan)
+[ ${#presets[@]} -eq 0 ] && presets=(fuzz release asan tsan)
 jobs=$(nproc)
 for p in "${presets[@]}"; do
+  if [ "$p" = fuzz ]; then
+    echo "=== fuzz: every target, ${FUZZ_SECONDS:-30} s each"
+    FUZZ_JOBS=$jobs scripts/fuzz.sh
+    continue
+  fi
   echo "=== $p: configure and build"
   cmake --preset "$p" >/dev/null
   cmake --build --preset "$p" -j "$jobs"

@@ -307,15 +307,20 @@ void ConsoleSession::Execute(const std::string& line, TimePoint now, std::vector
   } else if (cmd.rfind(p::kCmdBarSet, 0) == 0 && a.size() == 2) {
     long bar = 0, elevation = 0;
     if (!ParseNumber(cmd.substr(p::kCmdBarSet.size()), bar, 10) ||
-        !ParseNumber(a[1], elevation, 10) || elevation > 15000) {
+        !ParseNumber(a[1], elevation, 10) || elevation > 15000 || elevation < -2000) {
+      unknown();
+      return;
+    }
+    // The offset is stored in a signed EEPROM word: a reading it cannot hold
+    // is refused like a malformed command.
+    const Value& now_bar = core_.model().Current().barometer;
+    const double offset = bar != 0 && now_bar ? static_cast<double>(bar) - *now_bar * 1000.0 : 0;
+    if (!(offset >= -32768.0 && offset <= 32767.0)) {
       unknown();
       return;
     }
     core_.eeprom().SetS16(ee::kElevation, static_cast<std::int16_t>(elevation));
-    const Value& now_bar = core_.model().Current().barometer;
-    if (bar != 0 && now_bar) {
-      core_.eeprom().SetS16(ee::kBarCal, static_cast<std::int16_t>(bar - *now_bar * 1000.0));
-    }
+    if (bar != 0 && now_bar) core_.eeprom().SetS16(ee::kBarCal, static_cast<std::int16_t>(offset));
     ok();
   } else if (cmd == p::kCmdBarData && expect_args(0)) {
     core_.Tick();

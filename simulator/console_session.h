@@ -6,33 +6,24 @@
 #include <string>
 #include <vector>
 
+#include "simulator/port_session.h"
 #include "simulator/simulator_core.h"
 
 namespace tv::sim {
 
-// A piece of output for the port: sent after `delay` (counted from when the
-// previous piece was sent), then the connection is closed when `hang_up`.
-struct Outgoing {
-  std::vector<std::uint8_t> bytes;
-  std::chrono::milliseconds delay{0};
-  bool hang_up = false;
-};
-
 // The console as one port sees it: wake-up, command lines, binary replies,
 // LOOP/LPS runs, host blocks (SETTIME, EEBWR, CALFIX) and faults. Bytes in,
 // Outgoing pieces out; no I/O of its own.
-class ConsoleSession {
+class ConsoleSession final : public PortSession {
  public:
-  using TimePoint = std::chrono::steady_clock::time_point;
-
   explicit ConsoleSession(SimulatorCore& core);
 
   void OnInput(const std::uint8_t* data, std::size_t size, TimePoint now,
-               std::vector<Outgoing>& out);
+               std::vector<Outgoing>& out) override;
   // Sends what is due (LOOP packets) and lets the console doze off when idle.
-  void Poll(TimePoint now, std::vector<Outgoing>& out);
+  void Poll(TimePoint now, std::vector<Outgoing>& out) override;
   // When Poll next has something to do.
-  std::optional<TimePoint> NextDue() const;
+  std::optional<TimePoint> NextDue() const override;
 
   bool asleep() const { return asleep_; }
 

@@ -33,6 +33,7 @@ void PrintHelp() {
       "  --rate X              console clock speed relative to the host (default 1)\n"
       "  --baud N              pace output like a serial line at N baud (10 bits a byte)\n"
       "  --loop-interval MS    time between LOOP packets (default 2000)\n"
+      "  --replay FILE         answer as the recorded console of FILE (TV_STATION_RECORD)\n"
       "  --verbose             log every byte received and sent on stderr\n"
       "  --help                this text\n"
       "\n"
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
   tv::sim::ServerOptions server;
   tv::sim::CoreOptions core;
   std::string scenario_name = "default";
+  std::string replay_path;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&](std::string& out) {
@@ -114,6 +116,8 @@ int main(int argc, char** argv) {
       if (!value(v) || (core.loop_interval_ms = std::atoi(v.c_str())) < 0) {
         return Fail("--loop-interval needs milliseconds");
       }
+    } else if (arg == "--replay") {
+      if (!value(replay_path)) return Fail("--replay needs a file");
     } else if (arg == "--verbose" || arg == "-v") {
       server.verbose = true;
     } else {
@@ -124,6 +128,11 @@ int main(int argc, char** argv) {
   const tv::sim::Scenario* scenario = tv::sim::FindScenario(scenario_name);
   if (scenario == nullptr) return Fail("unknown scenario " + scenario_name);
 
+  if (!replay_path.empty()) {
+    server.replay = std::make_shared<tv::sim::ReplayScript>();
+    std::string error;
+    if (!tv::sim::ReplayScript::Load(replay_path, *server.replay, error)) return Fail(error);
+  }
   tv::sim::SimulatorCore sim(*scenario, core);
   tv::sim::Server srv(sim, server);
   std::vector<std::string> endpoints;

@@ -116,7 +116,7 @@ bool Server::Open(std::vector<std::string>& endpoints, std::string& error) {
     }
     SetNonBlocking(master);
     pty_.fd = master;
-    pty_.session = std::make_unique<ConsoleSession>(core_);
+    pty_.session = NewSession();
     if (!options_.pty_link.empty()) {
       unlink(options_.pty_link.c_str());
       if (symlink(name, options_.pty_link.c_str()) != 0) {
@@ -189,13 +189,18 @@ void Server::Log(const char* dir, const Port& port, const std::uint8_t* data, st
   std::fprintf(stderr, "[%s] %s %zu: %s\n", port.name.c_str(), dir, n, text.c_str());
 }
 
+std::unique_ptr<PortSession> Server::NewSession() {
+  if (options_.replay) return std::make_unique<ReplaySession>(options_.replay, options_.verbose);
+  return std::make_unique<ConsoleSession>(core_);
+}
+
 void Server::Accept(Port& port) {
   const int fd = accept4(tcp_listen_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
   if (fd < 0) return;
   const int one = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   port.fd = fd;
-  port.session = std::make_unique<ConsoleSession>(core_);
+  port.session = NewSession();
   port.queue.clear();
   port.queued_bytes = 0;
   StopPacing(port);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "simulator/console_session.h"
+#include "simulator/replay_session.h"
 #include "simulator/simulator_core.h"
 
 namespace tv::sim {
@@ -22,6 +23,8 @@ struct ServerOptions {
   std::string control_host = "127.0.0.1";
   int control_port = 0;
   bool verbose = false;
+  // Play this recording back on the console ports instead of the model.
+  std::shared_ptr<ReplayScript> replay;
 };
 
 // The simulator's event loop: the console on a TCP port and/or a
@@ -63,7 +66,7 @@ class Server {
     std::string name;
     bool is_tcp = false;
     int fd = -1;  // connected client (TCP) or pty master
-    std::unique_ptr<ConsoleSession> session;
+    std::unique_ptr<PortSession> session;
     std::deque<Segment> queue;
     std::size_t queued_bytes = 0;
     // Paced output runs on an absolute schedule: the k-th byte since
@@ -83,6 +86,7 @@ class Server {
     std::string out;
   };
 
+  std::unique_ptr<PortSession> NewSession();
   void Accept(Port& port);
   void Disconnect(Port& port);
   void ReadConsole(Port& port);

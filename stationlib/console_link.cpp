@@ -29,7 +29,7 @@ std::string CommandName(std::string_view command) {
 }  // namespace
 
 ConsoleLink::ConsoleLink(std::unique_ptr<ByteStream> stream, LinkTimings timings)
-    : stream_(std::move(stream)), timings_(timings) {}
+    : stream_(std::move(stream)), timings_(timings), recorder_(LinkRecorder::FromEnvironment()) {}
 
 void ConsoleLink::Interrupt() {
   failed_.store(true);
@@ -56,6 +56,10 @@ bool ConsoleLink::Send(std::string_view what, std::span<const std::uint8_t> byte
   TraceFrame("> ", std::string(what), bytes);
   const IoStatus status = stream_->Write(bytes, BlockDeadline(bytes.size()));
   bytes_.fetch_add(bytes.size());
+  if (recorder_) {
+    recorder_->Sent(bytes);
+    if (status == IoStatus::kClosed) recorder_->Closed();
+  }
   last_error_ = FromIo(status);
   return status == IoStatus::kOk;
 }
@@ -63,6 +67,10 @@ bool ConsoleLink::Send(std::string_view what, std::span<const std::uint8_t> byte
 IoStatus ConsoleLink::ReadSome(std::span<std::uint8_t> out, std::size_t& got, Deadline deadline) {
   const IoStatus status = stream_->Read(out, got, deadline);
   if (status == IoStatus::kOk) bytes_.fetch_add(got);
+  if (recorder_) {
+    if (status == IoStatus::kOk) recorder_->Received(out.first(got));
+    if (status == IoStatus::kClosed) recorder_->Closed();
+  }
   return status;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "stationlib/byte_stream.h"
+#include "stationlib/link_recorder.h"
 
 namespace tv::stationlib {
 
@@ -47,6 +48,7 @@ enum class LinkError {
 // and Failed(): the owner serialises the exchanges.
 class ConsoleLink {
  public:
+  // Records the session when TV_STATION_RECORD names a file (LinkRecorder).
   explicit ConsoleLink(std::unique_ptr<ByteStream> stream, LinkTimings timings = {});
 
   // Wakes the console: LF, expect LF CR, a bounded number of times.
@@ -84,6 +86,7 @@ class ConsoleLink {
 
   std::unique_ptr<ByteStream> stream_;
   LinkTimings timings_;
+  std::unique_ptr<LinkRecorder> recorder_;  // null unless recording
   LinkError last_error_ = LinkError::kNone;
   std::atomic<bool> failed_{false};
   std::atomic<std::uint64_t> bytes_{0};

@@ -12,6 +12,7 @@
 #include "gadget/pages/records_page.h"
 #include "gadget/pages/station_config_page.h"
 #include "lib/common/app_values.h"
+#include "lib/config/config_keys.h"
 
 namespace tv {
 namespace {
@@ -68,7 +69,7 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
       .current_data =
           [this] {
             ShowCurrentConditions(window_, record_.Snapshot(), language_, [this](float rain_rate) {
-              RainNotify(window_, config_, rain_rate);
+              RainNotify(window_, config_, clock_, rain_rate);
             });
           },
       .config_station = [this] { RefreshStationConfigPage(window_, record_.Snapshot()); },
@@ -78,6 +79,14 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
   };
   display_refresh_ = std::make_unique<DisplayRefreshThread>(clock_, record_, flags_,
                                                             std::move(views), options_.after_view);
+
+  if (config_.Flag(kKeyAlertsActive)) {
+    sound_ = options_.sound ? std::move(options_.sound) : MakeSoundOutputFromEnvironment(clock_);
+    sound_alerts_ = std::make_unique<SoundAlerts>(
+        *sound_, [this](std::string_view line) { log_.Notify(line); });
+  }
+  alarms_ =
+      std::make_unique<AlarmEvaluator>(config_, clock_, record_, window_, sound_alerts_.get());
 }
 
 Agent::~Agent() {
@@ -100,11 +109,13 @@ void Agent::LogTitle() {
 void Agent::Start() {
   display_refresh_->Start();
   engine_->Start();
+  if (config_.Flag(kKeyAlertsActive)) alarms_->Start();
 }
 
 bool Agent::Quit(std::chrono::milliseconds wait) {
   display_refresh_->RequestStop();
   engine_->RequestStop();
+  alarms_->RequestStop();
   const auto ms = std::clamp<long long>(wait.count(), 0, 3'600'000);
   return options_.station->CloseBounded(record_.LinkKind, static_cast<int>(ms));
 }
@@ -117,6 +128,8 @@ bool Agent::ExportData(const std::string& path, std::string* message) {
 void Agent::Stop() {
   display_refresh_->Stop();
   engine_->Stop();
+  alarms_->Stop();
+  if (sound_alerts_) sound_alerts_->Stop();
 }
 
 }  // namespace tv

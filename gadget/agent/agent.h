@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "gadget/alerts/alarm_evaluator.h"
+#include "gadget/alerts/sound_alert.h"
 #include "gadget/engine/activity_log.h"
 #include "gadget/engine/collection_engine.h"
 #include "gadget/engine/current_data_service.h"
@@ -15,6 +17,7 @@
 #include "gadget/engine/station_port.h"
 #include "gadget/engine/station_record.h"
 #include "gadget/pages/display_refresh_thread.h"
+#include "gadget/sound/sound_output.h"
 #include "gadget/window/window.h"
 #include "lib/common/clock.h"
 #include "lib/common/service_tables.h"
@@ -37,11 +40,15 @@ struct AgentOptions {
   // The language pack of the forecast sentences; "langue.pack" beside the
   // program when empty.
   std::string language_pack_path;
+  // Where the alert sounds go; when empty and the alerts are active, the
+  // output the environment names (MakeSoundOutputFromEnvironment).
+  std::unique_ptr<SoundOutput> sound;
 };
 
 // Everything of the agent behind its window, without Qt: the station record,
 // the service tables, the activity log, the language pack, the display
-// refresh thread and the collection engine. The same assembly runs the
+// refresh thread, the collection engine and, with "ALERTS_Active" = "1",
+// the alarm thread and its sound alerts. The same assembly runs the
 // desktop program, the agent without a window and the tests. The config, the
 // window and the clock must outlive it.
 class Agent {
@@ -59,7 +66,7 @@ class Agent {
   void ResetDisplay();
   void LogTitle();
   // Starts the worker threads: the display refresh first, then the
-  // collection.
+  // collection, then (when the alerts are active) the alarm thread.
   void Start();
   // The orderly quit: asks the worker threads to stop without waiting for
   // them, closes the link of the recorded kind on a side thread and waits for
@@ -85,6 +92,9 @@ class Agent {
   CollectionEngine& engine() { return *engine_; }
   DisplayRefreshThread& display_refresh() { return *display_refresh_; }
   LanguagePack& language() { return language_; }
+  AlarmEvaluator& alarms() { return *alarms_; }
+  // Null unless the alerts are active.
+  SoundAlerts* sound_alerts() { return sound_alerts_.get(); }
 
  private:
   const ConfigTable& config_;
@@ -101,6 +111,9 @@ class Agent {
   CurrentDataService current_data_;
   std::unique_ptr<CollectionEngine> engine_;
   std::unique_ptr<DisplayRefreshThread> display_refresh_;
+  std::unique_ptr<SoundOutput> sound_;
+  std::unique_ptr<SoundAlerts> sound_alerts_;
+  std::unique_ptr<AlarmEvaluator> alarms_;
 };
 
 }  // namespace tv

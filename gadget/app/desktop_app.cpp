@@ -37,7 +37,11 @@ DesktopApp::DesktopApp(const ConfigTable& config, DesktopOptions options)
   // A copy of the log on the terminal the program was started from.
   agent_options.log_copy = &std::cerr;
   agent_options.station = std::move(options_.station);
-  agent_ = std::make_unique<Agent>(config_, *window_, DefaultClock(), std::move(agent_options));
+  // The sound output is opened by its own thread, never by this one: a sound
+  // server that hangs cannot hold up the window.
+  agent_options.sound = std::move(options_.sound);
+  Clock& clock = options_.clock != nullptr ? *options_.clock : DefaultClock();
+  agent_ = std::make_unique<Agent>(config_, *window_, clock, std::move(agent_options));
 }
 
 DesktopApp::~DesktopApp() {

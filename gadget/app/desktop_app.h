@@ -12,6 +12,7 @@
 #include "gadget/agent/agent.h"
 #include "gadget/app/qt_window.h"
 #include "gadget/app/tray.h"
+#include "lib/common/clock.h"
 #include "lib/config/config_table.h"
 
 namespace tv {
@@ -23,6 +24,11 @@ struct DesktopOptions {
   bool start_workers = true;
   // The console's operations; the station library when empty.
   std::unique_ptr<StationPort> station;
+  // The clock of the worker threads; the system clock when null.
+  Clock* clock = nullptr;
+  // Where the alert sounds go; when empty, the output the environment names
+  // (the desktop's sound server, or TV_SOUND_SINK=wav:PATH).
+  std::unique_ptr<SoundOutput> sound;
   // How long the quit waits for the link to close.
   std::chrono::milliseconds quit_wait{10000};
   // Ends the process after the quit (tests record the code instead).

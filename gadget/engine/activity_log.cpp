@@ -4,6 +4,7 @@
 #include <string>
 
 #include "lib/common/app_values.h"
+#include "lib/config/text_encoding.h"
 
 namespace tv {
 namespace {
@@ -20,6 +21,13 @@ void WriteStamped(std::ostream& out, long long seconds, std::string_view message
   line += '\n';
   std::lock_guard lock(StderrMutex());
   out << line << std::flush;
+}
+
+// The text as shown: at most kAppLogMaxLineChars characters.
+std::string Bounded(std::string_view text) {
+  if (text.size() <= kAppLogMaxLineChars) return std::string(text);
+  if (Utf8Length(text) <= kAppLogMaxLineChars) return std::string(text);
+  return Utf8Prefix(text, kAppLogMaxLineChars - 1) + "\u2026";
 }
 
 }  // namespace
@@ -41,7 +49,9 @@ ActivityLog::ActivityLog(Window& window, const ConfigTable& config, Clock& clock
       errors_(errors),
       max_lines_(max_lines < 1 ? 1 : max_lines) {}
 
-void ActivityLog::Notify(std::string_view message) {
+void ActivityLog::Notify(std::string_view text) {
+  const std::string line = Bounded(text);
+  const std::string_view message = line;
   // No lock is held across the window calls (with the Qt window they wait for
   // the GUI thread, which may itself be logging). Lines beyond the cap are
   // removed at the cap's index only, so however the calls of several threads
@@ -56,11 +66,11 @@ void ActivityLog::Notify(std::string_view message) {
 }
 
 void ActivityLog::SetConnectionStatusText(std::string_view text) {
-  window_.SetText(Field::LinkStateText, text);
+  window_.SetText(Field::LinkStateText, Bounded(text));
 }
 
 void ActivityLog::SetServiceStatusText(std::string_view text) {
-  window_.SetText(Field::EngineStateText, text);
+  window_.SetText(Field::EngineStateText, Bounded(text));
 }
 
 }  // namespace tv

@@ -13,6 +13,11 @@ namespace tv {
 // How many lines the application log keeps; older lines are dropped so that
 // a console unreachable for days does not grow the list without bound.
 inline constexpr int kAppLogMaxLines = 5000;
+// Characters of one log line or status text; the rest is cut and replaced by
+// "…". Messages quote settings (the console address), which a damaged
+// configuration file can make megabytes long: kept whole, a few hundred
+// failed connections would fill the memory.
+inline constexpr std::size_t kAppLogMaxLineChars = 500;
 
 // The one reporting channel of the program: log lines on the activity page
 // (newest on top), optional balloons, a copy on standard error, and the two

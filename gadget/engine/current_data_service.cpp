@@ -13,6 +13,11 @@ constexpr std::string_view kTempHumBar = "TempHumBar";
 constexpr std::string_view kForeCast = "ForeCast";
 constexpr std::string_view kSunSetSunRise = "SunSetSunRise";
 
+// The console's alarm bits of the current data.
+constexpr std::int32_t kBarFallingAlarmId = 0x140C0220;
+constexpr std::int32_t kBarRisingAlarmId = 0x150C0220;
+constexpr std::int32_t kFlashFloodAlarmId = 0x160C0220;
+
 // Wind speeds enter the conversion as whole mph.
 float WindKmh(float mph) {
   return MphToKmh(RoundToInt32(mph));
@@ -27,6 +32,9 @@ void ReadEveryRun(CurrentDataGroup& cd) {
   cd.WindDir = GetWindDir_V();
   cd.RainRate = RainToMm(GetRainRate_V());
   cd.WindDirText = GetCurrentDataStrByID(0x300C0, 10);
+  cd.BarFallingAlarm = RoundToInt16(ById(kBarFallingAlarmId));
+  cd.BarRisingAlarm = RoundToInt16(ById(kBarRisingAlarmId));
+  cd.FlashFloodAlarm = RoundToInt16(ById(kFlashFloodAlarmId));
 }
 
 void ReadTempHumBar(CurrentDataGroup& cd) {

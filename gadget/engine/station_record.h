@@ -24,6 +24,10 @@ struct CurrentDataGroup {
   std::int32_t WindDir = 0;
   float RainRate = 0;
   std::string WindDirText;
+  // The console's own alarm bits: 1 while the alarm is active.
+  std::int16_t BarRisingAlarm = 0;
+  std::int16_t BarFallingAlarm = 0;
+  std::int16_t FlashFloodAlarm = 0;
   // Read when the "TempHumBar" period has elapsed.
   float InsideTemp = 0;
   float OutsideTemp = 0;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "lib/config/config_file.h"
+#include "lib/config/text_encoding.h"
 
 namespace tv {
 
@@ -14,7 +15,10 @@ std::string LanguagePack::Text(std::string_view key) {
     table_.Clear();
     loaded_ = LoadIniFile(path_, table_, "") != 0;
   }
-  return loaded_ ? table_.Value(key) : std::string();
+  if (!loaded_) return std::string();
+  std::string text = table_.Value(key);
+  if (text.size() > kMaxTextChars) text = Utf8Prefix(text, kMaxTextChars);
+  return text;
 }
 
 bool LanguagePack::Loaded() const {

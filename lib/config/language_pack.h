@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -19,8 +20,11 @@ class LanguagePack {
   LanguagePack(const LanguagePack&) = delete;
   LanguagePack& operator=(const LanguagePack&) = delete;
 
-  // The text for `key`, "" when the key is absent or the pack cannot be read.
+  // The text for `key`, "" when the key is absent or the pack cannot be read,
+  // cut to kMaxTextChars characters (a damaged pack may hold megabytes in
+  // one line; the window has room for a few sentences).
   std::string Text(std::string_view key);
+  static constexpr std::size_t kMaxTextChars = 500;
   bool Loaded() const;
   const std::string& Path() const { return path_; }
 

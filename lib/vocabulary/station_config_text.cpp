@@ -30,8 +30,8 @@ constexpr const char* kTimeZones[] = {
     "Mid-Atlantic. (-02:00)",
     "Azores, Cape Verde Is.. (-01:00)",
     "Greenwich Mean Time, Dublin, Edinburgh, Lisbon, London. (00:00)",
-    "Monrovia, Casablanca. (\xC2\xA0"
-    "00:00)",
+    ("Monrovia, Casablanca. (\xC2\xA0"
+     "00:00)"),
     "Berlin, Rome, Amsterdam, Bern, Stockholm, Vienna. (+01:00)",
     "Paris, Madrid, Brussels, Copenhagen, W Central Africa. (+01:00)",
     "Prague, Belgrade, Bratislava, Budapest, Ljubljana. (+01:00)",

@@ -14,7 +14,12 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# On failure, everything the programs said goes with the reason.
+fail() {
+  echo "FAIL: $*" >&2
+  for f in "$work"/*.out; do [ -s "$f" ] && { echo "--- ${f##*/}" >&2; tail -n 40 "$f" >&2; }; done
+  exit 1
+}
 
 # The program reads its settings beside itself: a folder of its own.
 cp "$bin/teskaro-ventaro" "$bin/libvantagepro.so" "$bin/langue.pack" "$work/"

@@ -57,6 +57,16 @@ TEST_F(LanguagePackTest, LoadedPackIsNeverReadAgain) {
   EXPECT_EQ(pack.Text("PREV_METEO_99"), "") << "absent key";
 }
 
+TEST_F(LanguagePackTest, TextsAreCutAtTheirMaximumOnACharacterBoundary) {
+  WritePack("[PREV_METEO]\n1=" + std::string(10 << 20, '\xE9') + "\n");
+  LanguagePack pack(path_);
+  EXPECT_EQ(pack.Text("PREV_METEO_1"), [] {
+    std::string s;
+    for (std::size_t i = 0; i < LanguagePack::kMaxTextChars; ++i) s += "\xC3\xA9";
+    return s;
+  }()) << "Windows-1252 converted, then cut at a character boundary";
+}
+
 TEST_F(LanguagePackTest, ConcurrentLookupsWhileThePackAppears) {
   LanguagePack pack(path_);
   std::vector<std::jthread> readers;

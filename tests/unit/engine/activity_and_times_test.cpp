@@ -42,6 +42,24 @@ TEST(ActivityLog, KeepsOnlyTheNewestLines) {
   EXPECT_EQ(lines.back(), "ligne 3") << "the three oldest dropped";
 }
 
+TEST(ActivityLog, LongMessagesAreCutWithoutSplittingACharacter) {
+  ConfigTable config;
+  ManualClock clock;
+  MemoryWindow window;
+  ActivityLog log(window, config, clock);
+  // A damaged settings file can make the console address, quoted in the
+  // connection messages, megabytes long.
+  const std::string address(1 << 20, 'A');
+  log.Notify("\xC3\xA9" + address);
+  log.SetConnectionStatusText("Tentative de connexion : IP : " + address);
+  log.Notify(std::string(kAppLogMaxLineChars, 'x'));
+  const Lines lines = window.Lines(Field::AppLogList);
+  ASSERT_EQ(lines.size(), 2U);
+  EXPECT_EQ(lines[0], std::string(kAppLogMaxLineChars, 'x')) << "a line at the cap is kept whole";
+  EXPECT_EQ(lines[1], "\xC3\xA9" + address.substr(0, kAppLogMaxLineChars - 2) + "\u2026");
+  EXPECT_EQ(window.Text(Field::LinkStateText).size(), kAppLogMaxLineChars - 1 + 3);
+}
+
 TEST(ActivityLog, CapHoldsUnderConcurrentWriters) {
   ConfigTable config;
   ManualClock clock;

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Every benchmark of the program in one run, on this machine, printed as the
+# table of bench/README.md (figures and ratios measured side by side):
+#   1. a full collection cycle at 19200 baud against its wire-time floor
+#   2. the same cycle over unthrottled TCP, and the HiLow service's share
+#   3. CPU of the whole Qt program collecting every 10 s (BENCH_CPU_SECONDS,
+#      300 by default), per cycle, and its wake-ups per second
+#   4. resident memory of the Qt program after start-up and after
+#      BENCH_CYCLES (10,000) cycles in accelerated time
+#   5. start-up: exec to the window shown, without the start-up pause
+#   6. latency from a value changed in the console to the field showing it
+# Usage: bench/run.sh            (builds the Release preset first)
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+scripts/setup.sh
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)" >/dev/null
+bin=build/release/bin
+cpu_seconds=${BENCH_CPU_SECONDS:-300}
+cycles=${BENCH_CYCLES:-10000}
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+start_simulator() {  # name; sets $port
+  "$bin/vantage-simulator" --tcp 127.0.0.1:0 >"$work/$1.out" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do grep -q '^ready' "$work/$1.out" && break; sleep 0.1; done
+  port=$(sed -n 's/^tcp 127.0.0.1://p' "$work/$1.out")
+}
+
+echo "Machine: $(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n1)," \
+  "$(awk '/MemTotal/ {printf "%.0f GiB", $2 / 1048576}' /proc/meminfo), $(uname -sr)," \
+  "load before the run $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# 1, 2
+"$bin/stationlib_bench" 2>/dev/null | grep -E '^(pty|tcp)' >"$work/cycle.txt"
+serial=$(grep '^pty' "$work/cycle.txt")
+tcp=$(grep '^tcp' "$work/cycle.txt")
+serial_elapsed=$(sed -n 's/.*elapsed \([0-9.]*\) s.*/\1/p' <<<"$serial")
+serial_floor=$(sed -n 's/.*floor \([0-9.]*\) s.*/\1/p' <<<"$serial")
+serial_ratio=$(sed -n 's/.*floor [0-9.]* s  ratio \([0-9.]*\).*/\1/p' <<<"$serial")
+tcp_ms=$(awk '{for (i = 1; i <= NF; i++) if ($i == "elapsed") printf "%.2f", $(i + 1) * 1000}' <<<"$tcp")
+tcp_hilow=$(sed -n 's/.*HiLow share \([0-9.]*\).*/\1/p' <<<"$tcp")
+
+# 3: the real program on a virtual X server when there is one, else offscreen.
+start_simulator cpu
+mkdir "$work/app"
+cp "$bin/teskaro-ventaro" "$bin/libvantagepro.so" "$bin/langue.pack" "$work/app/"
+cat >"$work/app/tsk_vnt.ini" <<INI
+[GENERAL]
+StartHideAgent=0
+RefreshServices=10
+Notify=0
+[CONSOLE]
+type=IP
+adresse=127.0.0.1@$port
+ConnectionTimeout=10
+[ALERTS]
+Active=1
+[SERVICES]
+CurrentData=10
+Alarm=10
+HiLow=10
+ConfigStation=10
+Calibration=10
+INI
+platform="offscreen"
+if command -v Xvfb >/dev/null; then
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$work/display")"
+  platform="xcb (Xvfb)"
+else
+  export QT_QPA_PLATFORM=offscreen
+fi
+TV_SOUND_SINK="wav:$work/sound.wav" "$work/app/teskaro-ventaro" >"$work/app.out" 2>&1 &
+app=$!
+pids+=($app)
+sleep 10
+ticks() { awk '{print $14 + $15}' "/proc/$app/stat"; }
+switches() {
+  cat /proc/"$app"/task/*/status 2>/dev/null |
+    awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s}'
+}
+hz=$(getconf CLK_TCK)
+t0=$(ticks)
+s0=$(switches)
+sleep "$cpu_seconds"
+t1=$(ticks)
+s1=$(switches)
+kill -TERM "$app"
+wait "$app" 2>/dev/null || true
+cpu_percent=$(awk -v t="$((t1 - t0))" -v hz="$hz" -v s="$cpu_seconds" 'BEGIN {printf "%.3f", 100 * t / hz / s}')
+cpu_cycle_ms=$(awk -v t="$((t1 - t0))" -v hz="$hz" -v c="$((cpu_seconds / 10))" 'BEGIN {printf "%.1f", 1000 * t / hz / c}')
+wakeups=$(awk -v d="$((s1 - s0))" -v s="$cpu_seconds" 'BEGIN {printf "%.1f", d / s}')
+
+# 4
+start_simulator memory
+memory=$(QT_QPA_PLATFORM=offscreen "$bin/desktop-memory-probe" "127.0.0.1@$port" "$cycles" 2>/dev/null)
+rss_start=$(awk '{print $4}' <<<"$memory")
+rss_end=$(awk '{print $6}' <<<"$memory")
+
+# 5
+startup=$("$bin/startup_bench" 2>/dev/null | tail -n 4)
+
+# 6
+latency=$("$bin/latency_bench" 10 8)
+
+cat <<TABLE
+
+| # | measure | figure | goal | met |
+|---|---|---|---|---|
+| 1 | full collection cycle (five services) at 19200 baud, pseudo-terminal | ${serial_elapsed} s against a wire-time floor of ${serial_floor} s: ratio ${serial_ratio} | ≤ 1.05 | $(awk -v r="$serial_ratio" 'BEGIN {print (r <= 1.05) ? "yes" : "no"}') |
+| 2 | the same cycle over unthrottled TCP | ${tcp_ms} ms per cycle, HiLow service's share ${tcp_hilow} | < 5 ms | $(awk -v m="$tcp_ms" 'BEGIN {print (m < 5) ? "yes" : "no"}') |
+| 3 | CPU of the Qt program (${platform}), services every 10 s, ${cpu_seconds} s | ${cpu_percent} % of one core, ${cpu_cycle_ms} ms of CPU per cycle, ${wakeups} wake-ups per second | < 0.5 % | $(awk -v c="$cpu_percent" 'BEGIN {print (c < 0.5) ? "yes" : "no"}') |
+| 4 | resident memory of the Qt program (offscreen), after start-up and after ${cycles} cycles in accelerated time | ${rss_start} KiB → ${rss_end} KiB | < 60 MB, no growth | $(awk -v a="$rss_start" -v b="$rss_end" 'BEGIN {print (b < 61440 && b - a < 2048) ? "yes" : "no"}') |
+| 5 | start-up, exec to the window shown, no pause (offscreen) | $(grep -m1 'program' <<<"$startup" | sed 's/^ *//') | < 300 ms | $(sed -n 's/.*program \([0-9.]*\) ms.*/\1/p' <<<"$startup" | awk '{print ($1 < 300) ? "yes" : "no"}') |
+| 6 | latency, value changed in the console → field showing it, period 10 s | $(sed 's/^latency: //' <<<"$latency") | ≤ period + 1 s | $(awk '{for (i = 1; i <= NF; i++) if ($i == "worst/bound") r = $(i + 1)} END {print (r + 0 <= 1) ? "yes" : "no"}' <<<"$latency") |
+TABLE
+echo
+echo "start-up benchmark:"
+echo "$startup"

@@ -1,0 +1,14 @@
+// RXCHECK text reply: the reception counters record.
+#include "fuzz/station_probe.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace tv::fuzz;
+  auto station = OpenFuzzStation({data, size}, ScriptWithSetup());
+  std::uint8_t record[20 + 16];
+  std::fill(std::begin(record), std::end(record), 0xA5);
+  station->ReceptionData(record);
+  for (std::size_t i = 20; i < sizeof record; ++i) {
+    if (record[i] != 0xA5) Fail("reception record written past its size");
+  }
+  return 0;
+}

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets (clang, libFuzzer, ASan+UBSan: preset "fuzz") and
+# runs each for a bounded time, starting from its seeds in fuzz/corpus/<target>.
+# New inputs found go to build/fuzz/corpus/<target>, crashes to
+# build/fuzz/crashes/<target>/; every target runs, and the script fails when
+# one of them crashed, leaked or timed out.
+#
+#   scripts/fuzz.sh                      # every target, FUZZ_SECONDS (default 30) each
+#   FUZZ_SECONDS=300 scripts/fuzz.sh     # the longer run: 5 minutes each
+#   scripts/fuzz.sh loop hilows          # only the targets named
+#
+# A crash becomes a regression input: copy it to fuzz/regressions/<target>/
+# (the test suite replays that folder in every build) and fix the code.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+seconds=${FUZZ_SECONDS:-30}
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "${FUZZ_JOBS:-2}"
+bin=build/fuzz/fuzz
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for f in "$bin"/fuzz_*; do
+    name=${f##*/fuzz_}
+    [ "$name" = make_seeds ] && continue
+    targets+=("$name")
+  done
+fi
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+summary=()
+failed=()
+for t in "${targets[@]}"; do
+  work=build/fuzz/corpus/$t
+  crashes=build/fuzz/crashes/$t
+  mkdir -p "$work" "$crashes"
+  log=build/fuzz/$t.log
+  echo "=== fuzz $t: ${seconds} s"
+  if ! "$bin/fuzz_$t" "$work" "fuzz/corpus/$t" -max_total_time="$seconds" -timeout=10 \
+      -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 -artifact_prefix="$crashes/" \
+      >"$log" 2>&1; then
+    tail -40 "$log"
+    echo "fuzz $t: FAILED, input in $crashes/"
+    failed+=("$t")
+    continue
+  fi
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+  summary+=("$(printf '%-20s %10s executions  coverage %s' "$t" "${runs:-?}" "${cov:-?}")")
+  echo "${summary[-1]}"
+done
+echo "=== fuzz summary (${seconds} s per target)"
+printf '%s\n' "${summary[@]}"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "fuzz: FAILED: ${failed[*]}"
+  exit 1
+fi
+echo "fuzz: ${#summary[@]} targets, no crash"
