@@ -88,9 +88,10 @@ int main(int argc, char** argv) {
   agent.Stop();
   std::sort(latencies.begin(), latencies.end());
   const double bound = period + 1.0;
-  std::printf("latency: period %d s, %d samples, median %.2f s, worst %.2f s, bound %.1f s, "
-              "worst/bound %.2f\n",
-              period, samples, latencies[latencies.size() / 2], latencies.back(), bound,
-              latencies.back() / bound);
+  std::printf(
+      "latency: period %d s, %d samples, median %.2f s, worst %.2f s, bound %.1f s, "
+      "worst/bound %.2f\n",
+      period, samples, latencies[latencies.size() / 2], latencies.back(), bound,
+      latencies.back() / bound);
   return 0;
 }

@@ -2,7 +2,8 @@
 # Captures the desktop program as a user sees it: on a virtual X server with a
 # tray host, against the console simulator, once per detail page after the
 # first collection. Writes build/screenshots/page-01.png … page-10.png (the
-# window) and desktop.png (the whole screen with the tray).
+# window) and desktop.png (the whole screen with the tray); with the default
+# scenario, the first page is also the README's picture, docs/main-window.png.
 # Usage: scripts/screenshots.sh [scenario]   (default, minimal, storm, frost, vue)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -48,4 +49,9 @@ for page in $(seq 1 10); do
   kill -TERM "$app"
   wait "$app" || true
 done
+if [ "${1:-default}" = default ]; then
+  mkdir -p docs
+  cp "$out/page-01.png" docs/main-window.png
+  echo "README picture: docs/main-window.png"
+fi
 echo "Screenshots in $out"

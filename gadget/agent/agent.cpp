@@ -6,6 +6,7 @@
 #include "gadget/alerts/rain_notify.h"
 #include "gadget/display/current_conditions.h"
 #include "gadget/display/state_indicators.h"
+#include "gadget/export/exporter.h"
 #include "gadget/pages/alarm_thresholds_page.h"
 #include "gadget/pages/calibration_page.h"
 #include "gadget/pages/records_page.h"
@@ -56,6 +57,10 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
       .service_times = service_times_,
       .services = std::move(services),
       .show_link_state = [this](int state) { ShowLinkState(window_, state); },
+      // The station page's last collection shows the console's clock.
+      .show_clock_tooltip =
+          [this](std::string_view text) { window_.SetTooltip(Field::LastCollectValue, text); },
+      .after_cycle = options_.after_cycle,
   });
 
   // Each view reads one snapshot of the record.
@@ -113,6 +118,11 @@ bool Agent::Quit(std::chrono::milliseconds wait) {
   alarms_->RequestStop();
   const auto ms = std::clamp<long long>(wait.count(), 0, 3'600'000);
   return options_.station->CloseBounded(record_.LinkKind, static_cast<int>(ms));
+}
+
+bool Agent::ExportData(const std::string& path, std::string* message) {
+  return ExportCollectedData(record_, schedule_, language_, log_, clock_.NowSeconds(), path,
+                             message);
 }
 
 void Agent::Stop() {

@@ -33,6 +33,8 @@ struct AgentOptions {
   std::unique_ptr<StationPort> station;
   // Called on the collection thread after each successful service run.
   std::function<void(std::string_view service)> after_service;
+  // Called on the collection thread after each collection cycle.
+  std::function<void()> after_cycle;
   // Called on the display refresh thread after each view it has drawn.
   std::function<void(std::string_view service)> after_view;
   // The language pack of the forecast sentences; "langue.pack" beside the
@@ -74,6 +76,11 @@ class Agent {
   // Stops the worker threads and waits for them (tests, the agent without a
   // window); each ends within its current bounded station call.
   void Stop();
+  // Writes the collected data to `path` (CSV when it ends in ".csv", JSON
+  // otherwise) from a snapshot of the record, and logs the outcome with the
+  // path (also given in `message`). True when the file was written. Any
+  // thread; collection goes on.
+  bool ExportData(const std::string& path, std::string* message = nullptr);
 
   const ConfigTable& config() const { return config_; }
   Window& window() { return window_; }

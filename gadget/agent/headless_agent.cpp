@@ -4,6 +4,7 @@
 #include <csignal>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -44,6 +45,7 @@ class PrintingWindow final : public Window {
   }
   void SetPicture(Field field, ImageHandle image) override { inner_.SetPicture(field, image); }
   void SetVisible(Field field, bool visible) override { inner_.SetVisible(field, visible); }
+  void SetTooltip(Field field, std::string_view text) override { inner_.SetTooltip(field, text); }
   void StartBlinking(Field field) override { inner_.StartBlinking(field); }
   void StopBlinking(Field field) override { inner_.StopBlinking(field); }
   void SelectPage(int index) override { inner_.SelectPage(index); }
@@ -99,7 +101,7 @@ std::string CurrentConditionsSummary(const std::function<std::string(Field)>& te
 }
 
 int RunHeadless(const ConfigTable& config, Window& window, std::ostream& out, std::stop_token stop,
-                Clock& clock) {
+                Clock& clock, const std::string& export_path) {
   PrintingWindow printing(window, out, clock);
   AgentOptions options;
   options.after_view = [&printing](std::string_view service) {
@@ -107,19 +109,65 @@ int RunHeadless(const ConfigTable& config, Window& window, std::ostream& out, st
     printing.Print(
         CurrentConditionsSummary([&printing](Field field) { return printing.FieldText(field); }));
   };
+
+  // What the export waits for, filled on the collection thread.
+  std::mutex m;
+  std::condition_variable_any changed;
+  std::set<std::string, std::less<>> succeeded;
+  int cycles_since_success = 0;
+  bool export_due = false;
+  Agent* running = nullptr;
+  if (!export_path.empty()) {
+    options.after_service = [&](std::string_view service) {
+      std::lock_guard lock(m);
+      succeeded.emplace(service);
+    };
+    options.after_cycle = [&] {
+      std::lock_guard lock(m);
+      if (succeeded.empty() || running == nullptr) return;
+      ++cycles_since_success;
+      bool all = true;
+      for (const std::string& name : running->schedule().Names()) {
+        if (!succeeded.contains(name)) all = false;
+      }
+      if (all || cycles_since_success >= kExportPatienceCycles) {
+        export_due = true;
+        changed.notify_all();
+      }
+    };
+  }
   Agent agent(config, printing, clock, std::move(options));
+  {
+    std::lock_guard lock(m);
+    running = &agent;
+  }
   agent.Open();
   agent.Start();
 
-  std::mutex m;
-  std::condition_variable_any stopped;
   std::unique_lock lock(m);
-  stopped.wait(lock, stop, [] { return false; });
+  const bool due = changed.wait(lock, stop, [&] { return export_due; });
+  std::string missing;
+  for (const std::string& name : agent.schedule().Names()) {
+    if (!succeeded.contains(name)) missing += (missing.empty() ? "" : ", ") + name;
+  }
+  lock.unlock();
+  if (export_path.empty()) {
+    agent.Stop();
+    return 0;
+  }
+  int code = 1;
+  if (due) {
+    if (!missing.empty()) agent.log().Notify("Export sans les services en échec : " + missing);
+    code = agent.ExportData(export_path) ? 0 : 1;
+  } else {
+    agent.log().Notify("Export non fait : arrêt demandé avant la première collecte complète.");
+  }
   agent.Stop();
-  return 0;
+  return code;
 }
 
-int RunHeadlessUntilSignal(const ConfigTable& config, Window& window, std::ostream& out) {
+int RunHeadlessUntilSignal(const ConfigTable& config, Window& window, std::ostream& out,
+                           const std::string& export_path) {
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
@@ -132,7 +180,10 @@ int RunHeadlessUntilSignal(const ConfigTable& config, Window& window, std::ostre
     sigwait(&signals, &received);
     source.request_stop();
   });
-  const int code = RunHeadless(config, window, out, source.get_token());
+  const int code =
+      RunHeadless(config, window, out, source.get_token(), DefaultClock(), export_path);
+  // Done without a signal (the export): the waiter is woken by one of ours.
+  if (!source.stop_requested()) pthread_kill(waiter.native_handle(), SIGTERM);
   waiter.join();
   return code;
 }

@@ -1,6 +1,10 @@
 #include "gadget/app/desktop_app.h"
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTimer>
 #include <atomic>
 #include <cstdio>
@@ -43,6 +47,7 @@ DesktopApp::DesktopApp(const ConfigTable& config, DesktopOptions options)
 DesktopApp::~DesktopApp() {
   window_->SetTray(nullptr);
   window_->DropWorkerCalls();
+  if (export_thread_.joinable()) export_thread_.join();
   // Only reached in tests: the program itself ends in Quit.
   agent_->Stop();
 }
@@ -53,7 +58,7 @@ void DesktopApp::Start() {
   tray_ = std::make_unique<Tray>(icon, Tray::Actions{
                                            .open = [this] { window_->ShowWindow(); },
                                            .quit = [this] { Quit(); },
-                                           .export_data = {},
+                                           .export_data = [this] { ExportData(); },
                                        });
   window_->SetTray(tray_.get());
   agent_->LogTitle();
@@ -67,10 +72,56 @@ void DesktopApp::Start() {
 
 void DesktopApp::AfterPause() {
   if (quitting_) return;
-  if (!config_.Flag(kKeyStartHideAgent)) window_->ShowWindow();
+  if (!config_.Flag(kKeyStartHideAgent) && !options_.start_hidden) window_->ShowWindow();
   window_->SelectPage(DefaultPanelIndex(config_));
   if (options_.start_workers) agent_->Start();
   started_ = true;
+}
+
+QString DefaultExportPath(const QDateTime& now) {
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+  return QDir(folder).filePath("teskaro-ventaro-" + now.toString("yyyy-MM-dd-HH'h'mm") + ".json");
+}
+
+void DesktopApp::ExportData() {
+  if (quitting_) return;
+  if (exporting_) {
+    agent_->log().Notify("Un export des données est déjà en cours.");
+    return;
+  }
+  const QString suggested = DefaultExportPath(QDateTime::currentDateTime());
+  QString path;
+  if (options_.ask_export_path) {
+    path = options_.ask_export_path(suggested);
+  } else {
+    QString filter;
+    path = QFileDialog::getSaveFileName(window_->TopLevel(), "Exporter les données récupérées",
+                                        suggested, "JSON (*.json);;CSV (*.csv)", &filter);
+    // A name typed without its extension gets the chosen kind's.
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
+      path += filter.startsWith("CSV") ? ".csv" : ".json";
+    }
+  }
+  if (path.isEmpty() || quitting_) return;
+  const QByteArray bytes = path.toUtf8();
+  std::string file(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  if (export_thread_.joinable()) export_thread_.join();  // the previous one, finished
+  exporting_ = true;
+  // Without balloons for every log line, one says how the export went.
+  const bool balloon = !config_.Flag(kKeyGeneralNotify);
+  export_thread_ = std::thread([this, file = std::move(file), balloon] {
+    try {
+      std::string message;
+      const bool written = agent_->ExportData(file, &message);
+      if (balloon) {
+        window_->ShowBalloon(AppTitle(), message, written ? kBalloonInfo : kBalloonWarning, 5);
+      }
+    } catch (...) {
+      // Nothing may leave the thread; the log already has the outcome.
+    }
+    exporting_ = false;
+  });
 }
 
 void DesktopApp::Quit() {
@@ -93,6 +144,11 @@ void DesktopApp::Quit() {
   if (!closed) loop.exec();
   // The closing thread waits at most the quit wait itself.
   closer.join();
+  // An export being written is given a few seconds to finish (its window
+  // calls now return at once), so that no half-written temporary file stays.
+  for (int i = 0; i < 50 && exporting_; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds{100});
+  if (!exporting_ && export_thread_.joinable()) export_thread_.join();
   options_.exit(0);
 }
 

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
+#include <QString>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "gadget/agent/agent.h"
 #include "gadget/app/qt_window.h"
@@ -29,7 +33,17 @@ struct DesktopOptions {
   std::chrono::milliseconds quit_wait{10000};
   // Ends the process after the quit (tests record the code instead).
   std::function<void(int code)> exit;
+  // Starts hidden in the tray whatever "GENERAL_StartHideAgent" says (the
+  // session's autostart entry).
+  bool start_hidden = false;
+  // The export's save dialog, given the suggested path; "" when cancelled.
+  std::function<QString(const QString& suggested)> ask_export_path;
 };
+
+// Where the export's save dialog starts: the user's documents folder (the
+// home folder when there is none), a name with the date and time of `now`:
+// "teskaro-ventaro-2024-06-21-14h05.json".
+QString DefaultExportPath(const QDateTime& now);
 
 // The desktop program once its settings are loaded: the image sets, the
 // gadget window built hidden, the agent behind it, the tray icon with its
@@ -49,6 +63,14 @@ class DesktopApp final : public QObject {
   // (waited for at most the quit wait, the event loop still turning), then
   // the process ends with code 0. The worker threads are not waited for.
   Q_INVOKABLE void Quit();
+  // Menu entry 3: the save dialog, then the collected data written to the
+  // chosen file (CSV when its name ends in ".csv", JSON otherwise) from a
+  // snapshot of the record, on a thread of its own: a slow disk holds up
+  // neither the window nor, through it, the collection. The outcome is
+  // logged with the path and shown in a balloon.
+  void ExportData();
+  // True while an export is being written.
+  bool Exporting() const { return exporting_; }
 
   QtWindow& window() { return *window_; }
   Tray* tray() { return tray_.get(); }
@@ -66,6 +88,8 @@ class DesktopApp final : public QObject {
   std::unique_ptr<Tray> tray_;
   bool started_ = false;
   bool quitting_ = false;
+  std::thread export_thread_;
+  std::atomic<bool> exporting_{false};
 };
 
 }  // namespace tv

@@ -45,7 +45,7 @@ bool DisplayAvailable() {
   return false;
 }
 
-int RunDesktop(int argc, char** argv) {
+int RunDesktop(int argc, char** argv, bool start_hidden) {
   // Blocked in every thread started from here on; one thread of ours waits
   // for them and quits in order.
   const sigset_t quit_signals = QuitSignals();
@@ -58,7 +58,9 @@ int RunDesktop(int argc, char** argv) {
   ConfigTable config;
   if (!LoadSettingsOrExplain(IniPath(), config)) return 1;
 
-  DesktopApp desktop(config);
+  DesktopOptions options;
+  options.start_hidden = start_hidden;
+  DesktopApp desktop(config, std::move(options));
   desktop.Start();
   std::thread([&desktop, quit_signals] {
     int received = 0;

@@ -15,9 +15,10 @@ bool LoadSettingsOrExplain(const std::string& path, ConfigTable& config);
 // platform chosen explicitly).
 bool DisplayAvailable();
 
-// The desktop program: the settings, the window, the tray and the event loop.
-// SIGINT and SIGTERM quit it as the menu does. Returns 1 when the settings
-// cannot be loaded; otherwise the process ends in the quit (code 0).
-int RunDesktop(int argc, char** argv);
+// The desktop program: the settings, the window, the tray and the event loop;
+// `start_hidden` keeps the window hidden at start as "GENERAL_StartHideAgent"
+// does. SIGINT and SIGTERM quit it as the menu does. Returns 1 when the
+// settings cannot be loaded; otherwise the process ends in the quit (code 0).
+int RunDesktop(int argc, char** argv, bool start_hidden = false);
 
 }  // namespace tv

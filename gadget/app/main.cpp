@@ -1,11 +1,14 @@
 // Entry point of the agent: the desktop program in the notification area, or,
 // with --no-window or without any display, the collection alone, its activity
 // log and a line of current conditions after each collection on standard
-// output.
+// output; with --export PATH, the collected data written to a file after the
+// first full collection.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
 
 #include "gadget/agent/headless_agent.h"
 #include "gadget/app/desktop_main.h"
@@ -69,10 +72,15 @@ void PrintSettings(const tv::ConfigTable& config) {
 
 void PrintUsage() {
   std::printf(
-      "Usage : teskaro-ventaro [--no-window | --settings | --help]\n"
+      "Usage : teskaro-ventaro [--hidden | --no-window | --export FICHIER | --settings | --help]\n"
       "  (sans option) la fenêtre et l'icône de la zone de notification\n"
-      "  --no-window  collecte sans fenêtre : journal et conditions actuelles sur la sortie\n"
-      "  --settings   affiche la configuration lue dans tsk_vnt.ini et s'arrête\n"
+      "  --hidden          démarre caché dans la zone de notification (comme\n"
+      "                    GENERAL_StartHideAgent=1), par exemple à l'ouverture de session\n"
+      "  --no-window       collecte sans fenêtre : journal et conditions actuelles sur la sortie\n"
+      "  --export FICHIER  collecte sans fenêtre, écrit les données dans FICHIER (CSV si son\n"
+      "                    nom finit par .csv, JSON sinon) après la première collecte complète\n"
+      "                    et s'arrête (code 0 si le fichier est écrit, 1 sinon)\n"
+      "  --settings        affiche la configuration lue dans tsk_vnt.ini et s'arrête\n"
       "Le fichier tsk_vnt.ini est lu dans le dossier du programme.\n");
 }
 
@@ -81,10 +89,25 @@ void PrintUsage() {
 int main(int argc, char** argv) {
   bool settings_only = false;
   bool no_window = false;
+  bool hidden = false;
+  std::string export_path;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--settings") == 0) {
       settings_only = true;
     } else if (std::strcmp(argv[i], "--no-window") == 0) {
+      no_window = true;
+    } else if (std::strcmp(argv[i], "--hidden") == 0) {
+      hidden = true;
+    } else if (std::strcmp(argv[i], "--export") == 0) {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+        std::fprintf(stderr, "L'option --export demande le nom du fichier à écrire.\n");
+        PrintUsage();
+        return 2;
+      }
+      // Absolute, so that the log names the file wherever the program was started.
+      std::error_code ec;
+      const auto absolute = std::filesystem::absolute(argv[++i], ec);
+      export_path = ec ? std::string(argv[i]) : absolute.lexically_normal().string();
       no_window = true;
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintUsage();
@@ -97,7 +120,7 @@ int main(int argc, char** argv) {
   }
 
   if (!no_window && !settings_only) {
-    if (tv::DisplayAvailable()) return tv::RunDesktop(argc, argv);
+    if (tv::DisplayAvailable()) return tv::RunDesktop(argc, argv, hidden);
     std::printf("Aucun affichage graphique (DISPLAY) : l'agent fonctionne sans fenêtre.\n");
   }
 
@@ -112,5 +135,5 @@ int main(int argc, char** argv) {
 
   tv::MemoryWindow window;
   window.KeepCallLog(false);  // nobody reads it, and the agent runs for months
-  return tv::RunHeadlessUntilSignal(config, window, std::cout);
+  return tv::RunHeadlessUntilSignal(config, window, std::cout, export_path);
 }

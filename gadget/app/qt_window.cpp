@@ -369,6 +369,12 @@ void QtWindow::SetVisible(Field field, bool visible) {
   });
 }
 
+void QtWindow::SetTooltip(Field field, std::string_view text) {
+  OnGui([&] {
+    if (QWidget* w = Widget(field)) w->setToolTip(Text(text));
+  });
+}
+
 void QtWindow::Flip(Field field) {
   const auto i = static_cast<std::size_t>(field);
   QWidget* w = Widget(field);

@@ -59,6 +59,7 @@ class QtWindow final : public QObject, public Window {
   void SetText(Field field, std::string_view text) override;
   void SetPicture(Field field, ImageHandle image) override;
   void SetVisible(Field field, bool visible) override;
+  void SetTooltip(Field field, std::string_view text) override;
   void StartBlinking(Field field) override;
   void StopBlinking(Field field) override;
   void SelectPage(int index) override;

@@ -12,7 +12,8 @@ constexpr std::string_view kPrefix = "[MoteurRecupDonnees] : ";
 
 }  // namespace
 
-CollectionEngine::CollectionEngine(EngineParts parts) : parts_(std::move(parts)) {
+CollectionEngine::CollectionEngine(EngineParts parts)
+    : parts_(std::move(parts)), clock_check_(parts_.log, parts_.show_clock_tooltip) {
   if (!parts_.show_link_state) parts_.show_link_state = [](int) {};
 }
 
@@ -45,6 +46,7 @@ void CollectionEngine::Loop(std::stop_token stop) {
     } catch (...) {
       parts_.log.Notify(std::string(kPrefix) + "erreur inattendue");
     }
+    if (parts_.after_cycle) parts_.after_cycle();
     parts_.clock.SleepFor(Clock::Duration{wait_ms}, stop);
   }
 }
@@ -87,10 +89,12 @@ long long CollectionEngine::RunCycle() {
     // A read that fails without filling the record keeps the previous time.
     StationDateTime time;
     parts_.record.Update([&](StationData& d) { time = d.StationTime; });
-    parts_.station.GetStationTime(&time);
+    const bool time_read = parts_.station.GetStationTime(&time) == 1;
+    const long long time_read_at = parts_.clock.NowSeconds();
     parts_.record.Update([&](StationData& d) { d.StationTime = time; });
     const ServiceOutcome outcome = RunServices(cycle_start);
     all_failed = outcome.ran > 0 && outcome.succeeded == 0;
+    if (time_read) clock_check_.Check(time, time_read_at);
     parts_.log.SetServiceStatusText("---");
     parts_.show_link_state(1);
   } else {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "gadget/engine/activity_log.h"
+#include "gadget/engine/console_clock_check.h"
 #include "gadget/engine/service_times.h"
 #include "gadget/engine/station_port.h"
 #include "gadget/engine/station_record.h"
@@ -41,6 +42,10 @@ struct EngineParts {
   ServiceTable services;
   // Shows the link state (0 down, 1 up, 3 exchanging, 4 exchange finished).
   std::function<void(int)> show_link_state;
+  // Shows what the console clock check finds ("" when the clocks agree).
+  std::function<void(std::string_view)> show_clock_tooltip = {};
+  // Called on the collection thread after each cycle of the running engine.
+  std::function<void()> after_cycle = {};
 };
 
 // The background collection: in an endless loop of cycles it loads the
@@ -81,6 +86,7 @@ class CollectionEngine {
   long long WaitAfter(long long cycle_start_ms, bool library_loaded);
 
   EngineParts parts_;
+  ConsoleClockCheck clock_check_;
   long long refresh_ms_ = 0;
   long long offset_service_ = 0;
   bool initialised_ = false;

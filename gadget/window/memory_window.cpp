@@ -75,6 +75,13 @@ void MemoryWindow::SetVisible(Field field, bool visible) {
   Record(std::string(visible ? "Show " : "Hide ") + std::string(FieldName(field)));
 }
 
+void MemoryWindow::SetTooltip(Field field, std::string_view text) {
+  std::lock_guard lock(mutex_);
+  if (static_cast<std::size_t>(field) >= kFieldCount) return;
+  fields_[static_cast<std::size_t>(field)].tooltip = text;
+  Record("SetTooltip " + std::string(FieldName(field)) + " " + OneLine(text));
+}
+
 MemoryWindow::Look MemoryWindow::LookAt(const FieldState& f, Clock::TimePoint now) const {
   if (!f.blinking || now < f.blink_start) return {f.visible, f.blink_shown};
   // One flip at the start, then one every period.
@@ -269,6 +276,12 @@ ImageHandle MemoryWindow::Picture(Field field) const {
   return fields_[static_cast<std::size_t>(field)].picture;
 }
 
+std::string MemoryWindow::Tooltip(Field field) const {
+  std::lock_guard lock(mutex_);
+  if (static_cast<std::size_t>(field) >= kFieldCount) return {};
+  return fields_[static_cast<std::size_t>(field)].tooltip;
+}
+
 bool MemoryWindow::Visible(Field field) const {
   std::lock_guard lock(mutex_);
   if (static_cast<std::size_t>(field) >= kFieldCount) return false;
@@ -355,13 +368,15 @@ std::string MemoryWindow::Dump() const {
     const Field id = static_cast<Field>(i);
     const bool visible = LookAt(f, clock_.Now()).visible;
     const bool shows_something = !f.text.empty() || f.picture != kNoImage || !visible ||
-                                 !f.rows.empty() || !f.tree.empty() || !f.lines.empty();
+                                 !f.rows.empty() || !f.tree.empty() || !f.lines.empty() ||
+                                 !f.tooltip.empty();
     if (!shows_something) continue;
     out << FieldName(id);
     if (!visible) out << "\thidden";
     if (f.blinking) out << "\tblinking";
     if (!f.text.empty()) out << "\t\"" << OneLine(f.text) << "\"";
     if (f.picture != kNoImage) out << "\tpicture " << f.picture;
+    if (!f.tooltip.empty()) out << "\ttooltip \"" << OneLine(f.tooltip) << "\"";
     for (const std::string& row : f.rows) out << "\n  row\t" << OneLine(row);
     for (const TreeItem& item : f.tree) {
       out << "\n  " << std::string(static_cast<std::size_t>(item.level) * 2, ' ') << "item\t"

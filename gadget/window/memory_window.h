@@ -52,6 +52,7 @@ class MemoryWindow final : public Window {
   void SetText(Field field, std::string_view text) override;
   void SetPicture(Field field, ImageHandle image) override;
   void SetVisible(Field field, bool visible) override;
+  void SetTooltip(Field field, std::string_view text) override;
   void StartBlinking(Field field) override;
   void StopBlinking(Field field) override;
   void SelectPage(int index) override;
@@ -78,6 +79,8 @@ class MemoryWindow final : public Window {
   // Inspection.
   std::string Text(Field field) const;
   ImageHandle Picture(Field field) const;
+  // The tooltip set by SetTooltip ("" before any).
+  std::string Tooltip(Field field) const;
   // As shown now, blinking included.
   bool Visible(Field field) const;
   bool Blinking(Field field) const;
@@ -107,6 +110,7 @@ class MemoryWindow final : public Window {
  private:
   struct FieldState {
     std::string text;
+    std::string tooltip;
     ImageHandle picture = kNoImage;
     bool visible = true;
     Clock::TimePoint visible_set;  // when SetVisible last ran

@@ -34,6 +34,9 @@ class Window {
   // Picture of a picture field or toggle button; kNoImage shows nothing.
   virtual void SetPicture(Field field, ImageHandle image) = 0;
   virtual void SetVisible(Field field, bool visible) = 0;
+  // The standard tooltip of a field, shown while the pointer rests on it;
+  // "" takes it away.
+  virtual void SetTooltip(Field field, std::string_view text) = 0;
   // Blinking: the field's visibility flips at once and then every
   // kBlinkPeriod (hidden when the blink last showed it, else shown), until
   // StopBlinking. Starting a blinking field starts it afresh: one blink per

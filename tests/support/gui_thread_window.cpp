@@ -122,6 +122,10 @@ void GuiThreadWindow::HideWindow() {
 void GuiThreadWindow::ActivateWindow() {
   RunOnGui([&] { inner_.ActivateWindow(); });
 }
+void GuiThreadWindow::SetTooltip(Field field, std::string_view text) {
+  RunOnGui([&] { inner_.SetTooltip(field, text); });
+}
+
 void GuiThreadWindow::SetTrayTooltip(std::string_view text) {
   RunOnGui([&] { inner_.SetTrayTooltip(text); });
 }

@@ -31,6 +31,7 @@ class GuiThreadWindow final : public Window {
   void SetText(Field field, std::string_view text) override;
   void SetPicture(Field field, ImageHandle image) override;
   void SetVisible(Field field, bool visible) override;
+  void SetTooltip(Field field, std::string_view text) override;
   void StartBlinking(Field field) override;
   void StopBlinking(Field field) override;
   void SelectPage(int index) override;

@@ -2,10 +2,15 @@
 // against the console simulator over TCP: what lands in the station record
 // after a cycle, compared with the simulator's read-back.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <chrono>
 #include <cmath>
+
+#include <ctime>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,6 +35,7 @@ class CollectionE2e : public ::testing::Test {
     ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0", "--start", "2024-06-21 14:00:00"}, &error))
         << error;
     ASSERT_EQ(sim.Control("HOLD ON"), "OK");
+    ASSERT_TRUE(c.clock.AlignWith(sim.Control("CLOCK")));
     address = "127.0.0.1@" + std::to_string(sim.tcp_port());
     c.config.Set("CONSOLE", "type", "IP");
     c.config.Set("CONSOLE", "adresse", address);
@@ -174,6 +180,26 @@ TEST_F(CollectionE2e, SilentConsoleIsReportedAndTheLinkReopenedNextCycle) {
   EXPECT_TRUE(c.flags.IsRaised("CurrentData")) << "collected again after reconnecting";
 }
 
+TEST_F(CollectionE2e, ConsoleClockFiveMinutesAheadIsLoggedWithItsOffset) {
+  c.config.Set("SERVICES", "CurrentData", "10");
+  c.Build();
+  // Five minutes ahead of the desktop clock, which now follows the console's.
+  const std::time_t ahead = std::chrono::system_clock::to_time_t(c.clock.Now()) + 5 * 60;
+  std::tm t{};
+  localtime_r(&ahead, &t);
+  char request[64];
+  std::strftime(request, sizeof request, "CLOCK %Y-%m-%d %H:%M:%S", &t);
+  ASSERT_EQ(sim.Control(request), "OK");
+  c.engine->RunCycle();
+  const Lines lines = c.window.Lines(Field::AppLogList);
+  ASSERT_EQ(lines.size(), 1U);
+  // The minute of either clock may turn between the two readings.
+  EXPECT_THAT(lines[0],
+              ::testing::MatchesRegex(".*L'horloge de la console avance de [456] min .*"));
+  EXPECT_THAT(c.window.Tooltip(Field::LastCollectValue),
+              ::testing::MatchesRegex("L'horloge de la console avance de [456] min .*"));
+}
+
 TEST_F(CollectionE2e, UnreachableConsoleGivesTheThreeLines) {
   c.config.Set("CONSOLE", "adresse", "127.0.0.1@1");
   c.config.Set("CONSOLE", "ConnectionTimeout", "2");
@@ -202,6 +228,7 @@ TEST(CollectionE2eSerial, CollectsOverThePseudoTerminal) {
   ASSERT_EQ(sim.Control("HOLD ON"), "OK");
   ASSERT_EQ(sim.Control("SET outside_temp 41.0"), "OK");
   Collector c;
+  ASSERT_TRUE(c.clock.AlignWith(sim.Control("CLOCK")));
   c.config.Set("CONSOLE", "type", "SERIAL");
   c.config.Set("CONSOLE", "adresse", sim.pty_path() + "@19200");
   c.config.Set("CONSOLE", "ConnectionTimeout", "10");
@@ -211,6 +238,46 @@ TEST(CollectionE2eSerial, CollectsOverThePseudoTerminal) {
   EXPECT_EQ(c.record.LinkKind, kLinkSerial);
   EXPECT_EQ(c.window.Lines(Field::AppLogList), Lines{});
   EXPECT_NEAR(c.record.Snapshot().CurrentData.OutsideTemp, 5.0, 0.01);
+}
+
+// A USB-serial adapter named by its /dev/serial/by-id link: unplugged and
+// plugged back, it may come back as another tty, and the link follows it.
+TEST(CollectionE2eSerial, AByIdNameFollowsTheConsoleWhenItComesBackOnAnotherTty) {
+  const std::filesystem::path by_id = std::filesystem::path(::testing::TempDir()) /
+                                      ("tv-by-id-" + std::to_string(getpid())) / "serial" / "by-id";
+  std::filesystem::create_directories(by_id);
+  const std::string link = (by_id / "usb-Silicon_Labs_CP2102_USB_to_UART_0001-if00-port0").string();
+  auto plug = [&](SimulatorProcess& sim, const char* fahrenheit) {
+    std::string error;
+    return sim.Start({"--pty", "--pty-link", link}, &error) && sim.Control("HOLD ON") == "OK" &&
+           sim.Control(std::string("SET outside_temp ") + fahrenheit) == "OK";
+  };
+  SimulatorProcess first;
+  ASSERT_TRUE(plug(first, "41.0"));
+  Collector c;
+  ASSERT_TRUE(c.clock.AlignWith(first.Control("CLOCK")));
+  c.config.Set("CONSOLE", "type", "SERIAL");
+  c.config.Set("CONSOLE", "adresse", link);
+  c.config.Set("CONSOLE", "ConnectionTimeout", "5");
+  c.config.Set("SERVICES", "CurrentData", "0");
+  c.Build();
+  c.Cycle();
+  ASSERT_EQ(c.record.LinkConnected, 1);
+  EXPECT_EQ(c.window.Text(Field::LinkStateText), "OK:\nSERIAL : " + link);
+  EXPECT_NEAR(c.record.Snapshot().CurrentData.OutsideTemp, 5.0, 0.01);
+
+  // Plugged back on another tty (started before the first one goes, so the
+  // two cannot share a number), then the first unplugged.
+  SimulatorProcess second;
+  ASSERT_TRUE(plug(second, "50.0"));
+  ASSERT_NE(second.pty_path(), first.pty_path());
+  first.Kill();
+  for (int cycle = 0; cycle < 4 && c.record.Snapshot().CurrentData.OutsideTemp < 9.99F; ++cycle) {
+    c.Cycle();
+  }
+  EXPECT_NEAR(c.record.Snapshot().CurrentData.OutsideTemp, 10.0, 0.01)
+      << "collected again through the same name";
+  std::filesystem::remove_all(by_id.parent_path().parent_path());
 }
 
 }  // namespace

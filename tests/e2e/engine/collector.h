@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -40,6 +42,22 @@ class SteppedClock final : public Clock {
   void Jump(Clock::Duration d) {
     std::lock_guard lock(mutex_);
     offset_ += d;
+  }
+  // Sets the clock to the console's, as the simulator's "CLOCK" request gives
+  // it ("OK 2024-06-21 14:00:00", local time), so that the console clock
+  // check finds both agreeing. False when the reply is not a time.
+  bool AlignWith(const std::string& clock_reply) {
+    std::tm t{};
+    if (std::sscanf(clock_reply.c_str(), "OK %d-%d-%d %d:%d:%d", &t.tm_year, &t.tm_mon, &t.tm_mday,
+                    &t.tm_hour, &t.tm_min, &t.tm_sec) != 6) {
+      return false;
+    }
+    t.tm_year -= 1900;
+    t.tm_mon -= 1;
+    t.tm_isdst = -1;
+    const auto console = std::chrono::system_clock::from_time_t(std::mktime(&t));
+    Jump(std::chrono::duration_cast<Clock::Duration>(console - Now()));
+    return true;
   }
 
  private:
@@ -99,6 +117,8 @@ struct Collector {
         .service_times = service_times,
         .services = MakeServiceTable(context, current_data),
         .show_link_state = [](int) {},
+        .show_clock_tooltip =
+            [this](std::string_view text) { gui.SetTooltip(Field::LastCollectValue, text); },
     });
   }
   // One cycle, then its wait skipped.

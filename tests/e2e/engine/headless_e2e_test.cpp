@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <mutex>
 #include <ostream>
 #include <streambuf>
@@ -91,6 +92,61 @@ TEST(HeadlessE2e, PrintsCurrentConditionsAndStopsOnRequest) {
   const auto log_rows = window.Lines(Field::AppLogList);
   ASSERT_FALSE(log_rows.empty());
   EXPECT_EQ(log_rows.back(), "Teskaro Ventaro v1.0");
+}
+
+TEST(HeadlessE2e, ExportsAfterTheFirstFullCollectionThenStops) {
+  testing::SimulatorProcess sim;
+  std::string error;
+  ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"}, &error)) << error;
+  const std::string path =
+      ::testing::TempDir() + "headless-export-" + std::to_string(sim.tcp_port()) + ".csv";
+  std::remove(path.c_str());
+
+  struct Row {
+    const char* legend;
+    std::string address;
+    int code;
+    bool written;
+  };
+  const Row rows[] = {
+      {"the console answers", "127.0.0.1@" + std::to_string(sim.tcp_port()), 0, true},
+      {"stopped before any collection", "127.0.0.1@1", 1, false},
+  };
+  for (const Row& row : rows) {
+    ConfigTable config;
+    config.Set("CONSOLE", "type", "IP");
+    config.Set("CONSOLE", "adresse", row.address);
+    config.Set("CONSOLE", "ConnectionTimeout", "2");
+    for (const char* service : {"CurrentData", "Alarm", "HiLow", "ConfigStation", "Calibration"}) {
+      config.Set("SERVICES", service, "3600");
+    }
+    MemoryWindow window;
+    testing::GuiThreadWindow gui(window);
+    SharedText text;
+    std::ostream out(&text);
+    std::stop_source stop;
+    int code = -1;
+    std::thread agent(
+        [&] { code = RunHeadless(config, gui, out, stop.get_token(), DefaultClock(), path); });
+    if (!row.written) {
+      // It keeps waiting for a collection that never comes, until stopped.
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds{20};
+      while (text.Text().find("Impossible de se connecter") == std::string::npos &&
+             std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds{20});
+      }
+      stop.request_stop();
+    }
+    agent.join();
+    EXPECT_EQ(code, row.code) << row.legend;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    EXPECT_EQ(file != nullptr, row.written) << row.legend;
+    if (file != nullptr) std::fclose(file);
+    const std::string printed = text.Text();
+    EXPECT_EQ(printed.find("Données exportées dans " + path) != std::string::npos, row.written)
+        << printed;
+    std::remove(path.c_str());
+  }
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
 // The desktop program's start order, tray and quit, on the offscreen
 // platform (which has no notification area).
+#include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -85,17 +91,21 @@ class DesktopSuite final : public QObject {
       const char* hidden;
       int index;
       bool shown;
+      bool start_hidden = false;  // --hidden
     };
     const Row rows[] = {
         {"page 3", "3", "0", 2, true},
         {"no page given", "", "0", 0, true},
         {"a page past the last keeps the first", "42", "", 0, true},
         {"started hidden in the tray", "1", "1", 0, false},
+        {"started hidden by the session's autostart", "1", "0", 0, false, true},
     };
     for (const Row& row : rows) {
       ConfigTable config;
       Settings(config, row.page, row.hidden);
-      DesktopApp app(config, Quick());
+      DesktopOptions options = Quick();
+      options.start_hidden = row.start_hidden;
+      DesktopApp app(config, std::move(options));
       app.Start();
       QVERIFY2(!app.window().TopLevel()->isVisible(), "hidden during the pause");
       QVERIFY2(WaitStarted(app), row.legend);
@@ -122,6 +132,82 @@ class DesktopSuite final : public QObject {
     QVERIFY(popup->findChild<QLabel*>("BalloonIcon") != nullptr);
     app.window().SetTrayTooltip(std::string(80, 'a'));
     QCOMPARE(app.tray()->Tooltip(), QString(63, 'a'));
+  }
+
+  void MenuEntryThreeExportsToTheChosenFileAndReportsIt() {
+    const QString folder = QDir::temp().filePath(
+        "tv-gui-export-" + QString::number(QCoreApplication::applicationPid()));
+    QDir(folder).removeRecursively();
+    QVERIFY(QDir().mkpath(folder));
+    ConfigTable config;
+    Settings(config, "10", "0");
+    DesktopOptions options = Quick();
+    QString suggested;
+    QString chosen;
+    options.ask_export_path = [&](const QString& s) {
+      suggested = s;
+      return chosen;
+    };
+    DesktopApp app(config, std::move(options));
+    app.Start();
+    QVERIFY(WaitStarted(app));
+    QAction* entry = app.tray()->Menu()->actions().value(3);
+    QVERIFY(entry != nullptr);
+    QCOMPARE(entry->text(), QString("Exporter les données récupérées"));
+    auto* log = app.window().TopLevel()->findChild<QListWidget*>("AppLogList");
+
+    // Written on a thread of its own; done once the log says so.
+    const auto exported = [&](const QString& line) {
+      return QTest::qWaitFor(
+          [&] {
+            return !app.Exporting() && log->count() > 0 && log->item(0)->text().startsWith(line);
+          },
+          10000);
+    };
+    chosen = QDir(folder).filePath("données.csv");
+    entry->trigger();
+    QVERIFY(exported("Données exportées dans " + chosen));
+    QVERIFY2(QRegularExpression("/teskaro-ventaro-\\d{4}-\\d\\d-\\d\\d-\\d\\dh\\d\\d\\.json$")
+                 .match(suggested)
+                 .hasMatch(),
+             qPrintable(suggested));
+    QFile csv(chosen);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QVERIFY(csv.readLine().startsWith("group,name,value,unit"));
+
+    chosen = QDir(folder).filePath("absent/x.json");
+    entry->trigger();
+    QVERIFY(exported("Échec de l'export des données vers " + chosen));
+    // No notification area offscreen: the balloon is the popup of our own.
+    QVERIFY(QTest::qWaitFor([&] { return app.tray()->FallbackPopup() != nullptr; }, 5000));
+    QVERIFY(
+        app.tray()->FallbackPopup()->findChild<QLabel*>("BalloonText")->text().contains(chosen));
+
+    const int lines = log->count();
+    chosen.clear();  // the dialog cancelled
+    entry->trigger();
+    QCOMPARE(log->count(), lines);
+    QCOMPARE(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList{"données.csv"});
+    QDir(folder).removeRecursively();
+  }
+
+  void FieldTooltipsMayBeSetFromAWorkerThread() {
+    ConfigTable config;
+    Settings(config, "8", "0");
+    DesktopApp app(config, Quick());
+    app.Start();
+    QVERIFY(WaitStarted(app));
+    std::thread worker([&] {
+      app.window().SetTooltip(Field::LastCollectValue, "L'horloge de la console avance");
+    });
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+          return app.window().Widget(Field::LastCollectValue)->toolTip() ==
+                 "L'horloge de la console avance";
+        },
+        5000));
+    worker.join();
   }
 
   void AMissingSettingsFileIsExplainedInAMessageBox() {

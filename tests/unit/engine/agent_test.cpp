@@ -20,6 +20,7 @@ TEST(Agent, OpensStartsAndQuitsThroughAGuiThread) {
   testing::GuiThreadWindow gui(window);
   auto station = std::make_unique<testing::FakeStation>();
   testing::FakeStation& fake = *station;
+  fake.station_time = testing::ConsoleTime(clock.NowSeconds());  // on time
   AgentOptions options;
   options.station = std::move(station);
   Agent agent(config, gui, clock, std::move(options));

@@ -160,6 +160,7 @@ TEST(CollectionLink, ConsoleWithoutTheNewerPacketKeepsCollecting) {
   EngineRig rig;
   rig.config.Set("SERVICES", "CurrentData", "10");
   rig.station.loop_supported = 0;
+  rig.station.station_time = testing::ConsoleTime(rig.Now());  // on time
   rig.Build();
   rig.engine->RunCycle();
   EXPECT_EQ(rig.window.Lines(Field::AppLogList),

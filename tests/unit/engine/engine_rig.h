@@ -36,6 +36,14 @@ inline void UseUtc() {
   (void)done;
 }
 
+// The console's date and time when its clock shows `seconds` of local time.
+inline StationDateTime ConsoleTime(long long seconds) {
+  const auto when = static_cast<std::time_t>(seconds);
+  std::tm t{};
+  localtime_r(&when, &t);
+  return {t.tm_min, t.tm_hour, t.tm_mday, t.tm_mon + 1, t.tm_year + 1900};
+}
+
 class FakeStation final : public StationPort {
  public:
   int LoadLibrary() override {
@@ -147,6 +155,8 @@ struct EngineRig {
               std::lock_guard lock(mutex);
               link_states.push_back(state);
             },
+        .show_clock_tooltip =
+            [this](std::string_view text) { gui.SetTooltip(Field::LastCollectValue, text); },
     });
   }
 
