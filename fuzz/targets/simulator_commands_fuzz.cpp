@@ -3,6 +3,7 @@
 // the first byte is odd, the control channel's request lines.
 #include <cctype>
 #include <chrono>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // through in ten-second steps (STEP always is, so it is left out).
     core.HandleControl("HOLD ON");
     const auto run = [&](const std::string& line) {
-      std::string word = line.substr(0, line.find(' '));
+      // The first word as the control channel splits it (any blank).
+      std::string word;
+      std::istringstream(line) >> word;
       for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       if (word != "STEP" && word != "HOLD") core.HandleControl(line);
     };
