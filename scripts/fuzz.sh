@@ -27,26 +27,43 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-summary=()
-failed=()
-for t in "${targets[@]}"; do
-  work=build/fuzz/corpus/$t
-  crashes=build/fuzz/crashes/$t
+# One target; its outcome in build/fuzz/<target>.result ("ok <summary>" or
+# "failed").
+run_target() {
+  local t=$1 work=build/fuzz/corpus/$1 crashes=build/fuzz/crashes/$1 log=build/fuzz/$1.log
   mkdir -p "$work" "$crashes"
-  log=build/fuzz/$t.log
-  echo "=== fuzz $t: ${seconds} s"
   if ! "$bin/fuzz_$t" "$work" "fuzz/corpus/$t" -max_total_time="$seconds" -timeout=10 \
       -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 -artifact_prefix="$crashes/" \
       >"$log" 2>&1; then
-    tail -40 "$log"
-    echo "fuzz $t: FAILED, input in $crashes/"
-    failed+=("$t")
-    continue
+    echo failed >"build/fuzz/$t.result"
+    return
   fi
+  local runs cov
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
-  summary+=("$(printf '%-20s %10s executions  coverage %s' "$t" "${runs:-?}" "${cov:-?}")")
-  echo "${summary[-1]}"
+  printf 'ok %-20s %10s executions  coverage %s\n' "$t" "${runs:-?}" "${cov:-?}" \
+    >"build/fuzz/$t.result"
+}
+# FUZZ_JOBS targets at a time (default: one per core), each for its full time.
+jobs=${FUZZ_JOBS:-$(nproc)}
+for t in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+  echo "=== fuzz $t: ${seconds} s"
+  rm -f "build/fuzz/$t.result"
+  run_target "$t" &
+done
+wait
+summary=()
+failed=()
+for t in "${targets[@]}"; do
+  result=$(cat "build/fuzz/$t.result" 2>/dev/null || echo failed)
+  if [ "${result%% *}" = ok ]; then
+    summary+=("${result#ok }")
+  else
+    tail -40 "build/fuzz/$t.log"
+    echo "fuzz $t: FAILED, input in build/fuzz/crashes/$t/"
+    failed+=("$t")
+  fi
 done
 echo "=== fuzz summary (${seconds} s per target)"
 printf '%s\n' "${summary[@]}"
