@@ -18,14 +18,8 @@ cmake --build --preset release -j "$(nproc)" >/dev/null
 bin=build/release/bin
 cpu_seconds=${BENCH_CPU_SECONDS:-300}
 cycles=${BENCH_CYCLES:-10000}
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. scripts/lib/session.sh
+session_begin
 
 start_simulator() {  # name; sets $port
   "$bin/vantage-simulator" --tcp 127.0.0.1:0 >"$work/$1.out" 2>&1 &
@@ -72,10 +66,7 @@ Calibration=10
 INI
 platform="offscreen"
 if command -v Xvfb >/dev/null; then
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  export DISPLAY=":$(head -n1 "$work/display")"
+  start_xvfb
   platform="xcb (Xvfb)"
 else
   export QT_QPA_PLATFORM=offscreen

@@ -13,14 +13,8 @@ cmake --build --preset release -j "$(nproc)" >/dev/null
 bin=$(pwd)/build/release/bin
 out=$(pwd)/build/screenshots
 mkdir -p "$out"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. scripts/lib/session.sh
+session_begin
 cp "$bin/teskaro-ventaro" "$bin/libvantagepro.so" "$bin/langue.pack" "$work/"
 
 "$bin/vantage-simulator" --tcp 127.0.0.1:0 --scenario "${1:-default}" \
@@ -29,10 +23,7 @@ pids+=($!)
 for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.1; done
 port=$(sed -n 's/^tcp 127.0.0.1://p' "$work/sim.out")
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb || { echo "Xvfb did not start" >&2; exit 1; }
 trayer --edge bottom --align right --widthtype request --SetDockType true >/dev/null 2>&1 &
 pids+=($!)
 sleep 1

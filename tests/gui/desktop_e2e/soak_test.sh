@@ -10,14 +10,8 @@
 set -euo pipefail
 bin=$(cd "$1" && pwd)
 held=${2:-3}
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib/session.sh"
+session_begin
 fail() {
   echo "FAIL: $*" >&2
   for f in "$work"/*.out; do [ -s "$f" ] && { echo "--- ${f##*/}" >&2; tail -n 40 "$f" >&2; }; done
@@ -74,12 +68,7 @@ ConfigStation=20
 Calibration=20
 INI
 
-fifo="$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.1; done
-[ -s "$fifo" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$fifo")"
+start_xvfb || fail "Xvfb did not start"
 trayer --edge bottom --align right --widthtype request --SetDockType true >"$work/trayer.out" 2>&1 &
 pids+=($!)
 

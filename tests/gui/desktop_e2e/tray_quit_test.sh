@@ -6,14 +6,8 @@
 # Usage: tray_quit_test.sh BIN_DIR
 set -euo pipefail
 bin=$(cd "$1" && pwd)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib/session.sh"
+session_begin
 # On failure, everything the programs said goes with the reason.
 fail() {
   echo "FAIL: $*" >&2
@@ -52,21 +46,8 @@ Active=0
 CurrentData=10
 INI
 
-start_x() {
-  local fifo="$work/display.$1"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.1; done
-  [ -s "$fifo" ] || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$fifo")"
-}
+start_x() { start_xvfb "$1" || fail "Xvfb did not start"; }
 
-# Waits until `cmd` succeeds, at most $1 tenths of a second.
-wait_for() {
-  local n=$1; shift
-  for _ in $(seq "$n"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  return 1
-}
 
 # Seconds, with decimals, until process $1 ends (at most $2 s); its code in $code.
 wait_exit() {
