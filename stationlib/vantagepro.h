@@ -306,6 +306,80 @@ VP_API int16_t GetVantageTxConfig_V(void* record56);
 /* Long: status; the offset is written to `offset4`. */
 VP_API int32_t GetWindDirCalibrationOffset_V(void* offset4);
 
+
+/* ---- Archive (the console's memory of past intervals) ----------------------
+ * One archive record, decoded, in the units above (°F, inHg, mph, W/m², UV
+ * index, rain and ET in the "× 20 mm" unit, rain rate per hour). Every value
+ * the console dashed comes back as VP_NO_DATA, never as a number.
+ * Stamp is the console's local time, as it wrote it (no daylight-saving
+ * flag); DateStamp and TimeStamp are the two raw words of the record.
+ * Wind directions are degrees (0, 22.5 ... 337.5).
+ */
+typedef struct VantageArchiveRecord {
+  VantageDateTime Stamp;
+  int32_t DateStamp; /* day + month * 32 + (year - 2000) * 512 */
+  int32_t TimeStamp; /* hour * 100 + minute */
+  int32_t Revision;  /* 'B' (66) or 'A' (65) */
+  float OutsideTemp; /* average over the interval */
+  float HiOutsideTemp;
+  float LowOutsideTemp;
+  float InsideTemp;
+  float Barometer;
+  float Rain;       /* rain in the interval */
+  float HiRainRate; /* per hour */
+  float SolarRad;   /* average */
+  float HiSolarRad;
+  float UV; /* average */
+  float HiUV;
+  float ET;           /* in the interval */
+  float AvgWindSpeed; /* VP_NO_DATA when the interval had no wind samples */
+  float HiWindSpeed;
+  float HiWindDir;         /* degrees */
+  float PrevailingWindDir; /* degrees */
+  int32_t WindSamples;
+  int32_t InsideHum;  /* % */
+  int32_t OutsideHum; /* % */
+  int32_t ForecastRule;
+  float LeafTemp[2];
+  float LeafWetness[2];
+  float SoilTemp[4];
+  float SoilMoisture[4]; /* centibar */
+  float ExtraTemp[3];
+  float ExtraHum[2];
+} VantageArchiveRecord;
+
+/* One page of a download, handed to the sink as soon as it is received and
+ * checked (and before it is acknowledged to the console). */
+typedef struct VantageArchivePage {
+  int32_t Index;       /* 0 for the first page of this download */
+  int32_t Pages;       /* pages the console announced */
+  int32_t Status;      /* VP_OK, or VP_ERR_CRC: the page kept failing its CRC and was skipped */
+  int32_t WholeMemory; /* 1 when the console did not find the stamp and sends its whole memory */
+  int32_t Count;       /* new records decoded into Records, oldest first */
+  int32_t Undecoded;   /* records of this page skipped: unknown type, impossible stamp */
+  VantageArchiveRecord Records[5];
+} VantageArchivePage;
+
+/* Return 0 to receive the next page, anything else to end the download
+ * (the console is sent ESC). */
+typedef int32_t (*VantageArchiveSink)(void* context, const VantageArchivePage* page);
+
+#define VP_ERR_CRC (-32708) /* a block kept failing its CRC */
+
+/* Downloads the records newer than `after` (NULL: the whole memory) with
+ * DMPAFT, calling `sink` once per page. VP_OK when every announced page was
+ * received or the sink ended the download; VP_ERR_COMM when the link failed
+ * in the middle (the pages already handed over stay valid); the same
+ * forgetting of a dead link as every other operation. Each page waits at
+ * most its wire time plus the block margin. */
+VP_API int16_t DownloadArchive_V(const VantageDateTime* after, VantageArchiveSink sink,
+                                 void* context);
+
+/* Sets the console's clock (SETTIME) to the local time `time` and `second`.
+ * VP_OK; VP_ERR_REFUSED when the console answers NAK; VP_ERR_COMM. */
+#define VP_ERR_REFUSED (-32709)
+VP_API int16_t SetStationTime_V(const VantageDateTime* time, int32_t second);
+
 #ifdef __cplusplus
 }
 #endif
