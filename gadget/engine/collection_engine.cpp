@@ -37,6 +37,7 @@ void CollectionEngine::Stop() {
 }
 
 void CollectionEngine::Loop(std::stop_token stop) {
+  stop_ = stop;
   while (!stop.stop_requested()) {
     long long wait_ms = kMinAdaptiveWaitMs;
     try {
@@ -80,6 +81,7 @@ long long CollectionEngine::RunCycle() {
   // closed like a long cycle's, so that the next cycle connects afresh
   // instead of failing on a dead link for ever.
   bool all_failed = false;
+  const bool just_connected = parts_.record.LinkConnected == 1 && !was_connected_;
   if (parts_.record.LinkConnected == 1) {
     parts_.show_link_state(3);
     if (parts_.station.IsNewLoopPackageSupported() == 0) {
@@ -95,6 +97,7 @@ long long CollectionEngine::RunCycle() {
     const ServiceOutcome outcome = RunServices(cycle_start);
     all_failed = outcome.ran > 0 && outcome.succeeded == 0;
     if (time_read) clock_check_.Check(time, time_read_at);
+    if (!all_failed && parts_.background_work) RunBackgroundWork(just_connected);
     parts_.log.SetServiceStatusText("---");
     parts_.show_link_state(1);
   } else {
@@ -109,7 +112,28 @@ long long CollectionEngine::RunCycle() {
   } else if (parts_.record.LinkConnected == 0) {
     parts_.show_link_state(0);
   }
+  was_connected_ = parts_.record.LinkConnected == 1;
   return WaitAfter(cycle_start, true);
+}
+
+void CollectionEngine::RunBackgroundWork(bool just_connected) {
+  BackgroundTurn turn;
+  turn.just_connected = just_connected;
+  turn.should_yield = [this] {
+    if (stop_.stop_requested()) return true;
+    const long long now = parts_.clock.NowSeconds();
+    for (const ServiceSchedule::Entry& entry : parts_.schedule.Entries()) {
+      if (entry.next_run <= now && parts_.services.contains(entry.name)) return true;
+    }
+    return false;
+  };
+  try {
+    parts_.background_work(turn);
+  } catch (const std::exception& e) {
+    parts_.log.Notify(std::string(kPrefix) + e.what());
+  } catch (...) {
+    parts_.log.Notify(std::string(kPrefix) + "erreur inattendue");
+  }
 }
 
 void CollectionEngine::Connect() {

@@ -29,6 +29,14 @@ inline constexpr long long kMaxLoadFailureWaitMs = 30000;
 // A cycle longer than this (whole seconds) closes the link afterwards.
 inline constexpr long long kLongCycleSeconds = 3;
 
+// What the engine hands to its background work each connected cycle.
+struct BackgroundTurn {
+  // True in the first cycle after the link was opened (start, reconnection).
+  bool just_connected = false;
+  // True once the work should end its turn: a service is due, or a stop was asked.
+  std::function<bool()> should_yield;
+};
+
 // What the collection engine works with. Everything must outlive the engine.
 struct EngineParts {
   const ConfigTable& config;
@@ -46,6 +54,11 @@ struct EngineParts {
   std::function<void(std::string_view)> show_clock_tooltip = {};
   // Called on the collection thread after each cycle of the running engine.
   std::function<void()> after_cycle = {};
+  // Work of its own that runs on the collection thread while the link is up,
+  // after the services of a cycle (the archive catch-up). It must give the
+  // thread back as soon as `turn.should_yield()` says so (a service is due or
+  // the engine is stopping), and never throw.
+  std::function<void(const BackgroundTurn& turn)> background_work = {};
 };
 
 // The background collection: in an endless loop of cycles it loads the
@@ -84,6 +97,7 @@ class CollectionEngine {
   };
   ServiceOutcome RunServices(long long cycle_start);
   long long WaitAfter(long long cycle_start_ms, bool library_loaded);
+  void RunBackgroundWork(bool just_connected);
 
   EngineParts parts_;
   ConsoleClockCheck clock_check_;
@@ -91,6 +105,8 @@ class CollectionEngine {
   long long offset_service_ = 0;
   bool initialised_ = false;
   long long postponement_ = 0;
+  bool was_connected_ = false;
+  std::stop_token stop_;  // the running thread's; empty when cycles are run directly
   std::jthread thread_;
 };
 
