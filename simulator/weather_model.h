@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
 #include <utility>
 
+#include "simulator/archive_memory.h"
 #include "simulator/eeprom_image.h"
 #include "simulator/readings.h"
 #include "simulator/scenario.h"
@@ -41,8 +43,12 @@ class WeatherModel {
   // midnight so that the day's highs and lows and the 3-hour barometer
   // history are filled.
   void Start(std::int64_t t, const EepromImage& ee);
-  // Runs the model forward to `t` in steps of at most 10 s.
-  void AdvanceTo(std::int64_t t, const EepromImage& ee);
+  // Runs the model forward to `t` in steps of at most `max_step` seconds.
+  void AdvanceTo(std::int64_t t, const EepromImage& ee, double max_step = 10.0);
+  // Called after every step with the readings it left and what it added
+  // (the archive's intervals are made of steps).
+  using StepObserver = std::function<void(const Readings&, const ArchiveStep&)>;
+  void SetStepObserver(StepObserver observer) { observer_ = std::move(observer); }
   std::int64_t Time() const { return time_; }
 
   Readings& Current() { return readings_; }
@@ -92,6 +98,7 @@ class WeatherModel {
   Readings readings_;
   HiLows hilows_;
   std::map<std::string, Value> pins_;
+  StepObserver observer_;
 };
 
 }  // namespace tv::sim
