@@ -80,6 +80,28 @@ long ReadField(const EepromImage& e, const ee::Field& f, std::size_t i) {
   return 0;
 }
 
+// A console that has been running for weeks: the model run over the 2560
+// intervals before the start time, in coarse steps. Started on an interval
+// boundary, it makes exactly the records the memory holds.
+std::vector<ArchiveEntry> ArchiveHistory(const Scenario& scenario, EepromImage eeprom,
+                                         std::uint64_t seed, std::int64_t start) {
+  const int period = std::max<int>(1, eeprom.U8(ee::kArchivePeriod)) * 60;
+  const std::int64_t last = start / period * period;
+  WeatherModel history(scenario, seed * 7919 + 17);
+  history.Start(last - static_cast<std::int64_t>(protocol::kArchiveRecords) * period, eeprom);
+  history.StartArchiving();
+  history.AdvanceTo(start, eeprom, std::min(60.0, period / 5.0));
+  std::vector<ArchiveEntry> out;
+  for (auto& [end, entry] : history.TakeArchived()) {
+    if (end > start) continue;
+    const ConsoleTime c = BreakDown(end);
+    entry.date = protocol::EncodeArchiveDate(c.year, c.month, c.day);
+    entry.time = protocol::EncodeTimeOfDay(c.hour, c.minute);
+    out.push_back(std::move(entry));
+  }
+  return out;
+}
+
 }  // namespace
 
 SimulatorCore::SimulatorCore(const Scenario& scenario, const CoreOptions& options)
@@ -93,11 +115,15 @@ SimulatorCore::SimulatorCore(const Scenario& scenario, const CoreOptions& option
   base_steady_ = std::chrono::steady_clock::now();
   model_.Start(base_console_, eeprom_);
   // Records from here on come from the model as its clock advances; the
-  // ones before, if any, are made when the memory is first looked at.
+  // ones before are made by a second model in the background.
   start_time_ = base_console_;
   history_done_ = options.archive_empty;
-  model_.SetStepObserver(
-      [this](const Readings& r, const ArchiveStep& step) { OnModelStep(r, step); });
+  model_.StartArchiving();
+  if (!history_done_) {
+    history_ = std::async(std::launch::async, ArchiveHistory, std::cref(scenario_), eeprom_,
+                          options.seed, start_time_)
+                   .share();
+  }
 }
 
 int SimulatorCore::ArchivePeriodSeconds() const {
@@ -125,34 +151,19 @@ void SimulatorCore::StampAndWrite(ArchiveEntry e, std::int64_t wall) {
   archive_.Write(e);
 }
 
-void SimulatorCore::OnModelStep(const Readings& r, const ArchiveStep& step) {
-  accumulator_.Add(r, step, ArchivePeriodSeconds(), [this](std::int64_t end, ArchiveEntry e) {
-    StampAndWrite(std::move(e), WallTime(end));
-  });
+void SimulatorCore::DrainArchive() {
+  for (auto& [end, entry] : model_.TakeArchived()) StampAndWrite(std::move(entry), WallTime(end));
 }
 
 ArchiveMemory& SimulatorCore::archive() {
+  DrainArchive();
   if (history_done_) return archive_;
   history_done_ = true;
-  // A console that has been running for weeks: the model run over the 2560
-  // intervals before the start time, in coarse steps, then what the live
-  // model archived since.
+  // The records before the start time, then what the live model archived since.
   std::vector<ArchiveEntry> live;
   for (int age = 0; age < archive_.Count(); ++age) live.push_back(archive_.AtAge(age));
   archive_.Clear();
-  const int period = ArchivePeriodSeconds();
-  WeatherModel history(scenario_, options_.seed * 7919 + 17);
-  // Started on an interval boundary, it writes exactly the 2560 records the
-  // memory holds, the oldest at the start of the ring.
-  const std::int64_t last = start_time_ / period * period;
-  history.Start(last - static_cast<std::int64_t>(protocol::kArchiveRecords) * period, eeprom_);
-  ArchiveAccumulator accumulator;
-  history.SetStepObserver([&](const Readings& r, const ArchiveStep& step) {
-    accumulator.Add(r, step, period, [&](std::int64_t end, ArchiveEntry e) {
-      if (end <= start_time_) StampAndWrite(std::move(e), end);
-    });
-  });
-  history.AdvanceTo(start_time_, eeprom_, std::min(60.0, period / 5.0));
+  for (const ArchiveEntry& e : history_.get()) archive_.Write(e);
   for (const ArchiveEntry& e : live) archive_.Write(e);
   return archive_;
 }
@@ -160,7 +171,8 @@ ArchiveMemory& SimulatorCore::archive() {
 void SimulatorCore::ClearArchive() {
   history_done_ = true;
   archive_.Clear();
-  accumulator_ = ArchiveAccumulator{};
+  model_.TakeArchived();
+  model_.RestartArchiveInterval();
 }
 
 std::string SimulatorCore::HandleArchive(const std::vector<std::string>& w) {
@@ -216,6 +228,7 @@ void SimulatorCore::SetConsoleTime(std::int64_t console_seconds) {
 
 void SimulatorCore::Tick() {
   if (!held_) model_.AdvanceTo(ConsoleNow(), eeprom_);
+  DrainArchive();
 }
 
 bool SimulatorCore::Get(const std::string& name, std::string& out) {
@@ -336,6 +349,7 @@ bool SimulatorCore::Set(const std::string& name, const std::string& value, std::
 }
 
 std::string SimulatorCore::HandleControl(const std::string& line) {
+  DrainArchive();  // stamped before a clock fault changes the clock
   const std::vector<std::string> w = Words(line);
   if (w.empty()) return "ERR empty request";
   const std::string cmd = Upper(w[0]);
@@ -388,6 +402,7 @@ std::string SimulatorCore::HandleControl(const std::string& line) {
     if (!ParseLong(w[1], s) || s < 0 || s > 400L * 86400) return err("bad step");
     SetConsoleTime(ConsoleNow() + s);
     model_.AdvanceTo(ConsoleNow(), eeprom_);
+    DrainArchive();
     return "OK";
   }
   if (cmd == "HOLD" && w.size() == 2) {

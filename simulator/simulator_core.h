@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <future>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,8 +52,6 @@ struct CoreOptions {
 class SimulatorCore {
  public:
   SimulatorCore(const Scenario& scenario, const CoreOptions& options);
-  SimulatorCore(const SimulatorCore&) = delete;
-  SimulatorCore& operator=(const SimulatorCore&) = delete;
 
   const Scenario& scenario() const { return scenario_; }
   const CoreOptions& options() const { return options_; }
@@ -92,7 +91,8 @@ class SimulatorCore {
  private:
   bool Set(const std::string& name, const std::string& value, std::string& error);
   std::string HandleArchive(const std::vector<std::string>& w);
-  void OnModelStep(const Readings& r, const ArchiveStep& step);
+  // Writes the records the model closed since the last time.
+  void DrainArchive();
   int ArchivePeriodSeconds() const;
   void StampAndWrite(ArchiveEntry e, std::int64_t wall);
 
@@ -111,8 +111,9 @@ class SimulatorCore {
   // Archive.
   std::int64_t start_time_ = 0;
   ArchiveMemory archive_;
-  ArchiveAccumulator accumulator_;
   bool history_done_ = false;
+  // The records before the start time, made in the background from start-up.
+  std::shared_future<std::vector<ArchiveEntry>> history_;
   // Wall clock offsets: a clock set ahead, and daylight-saving changes as
   // (console time from which it applies, seconds added).
   std::int64_t skew_ = 0;

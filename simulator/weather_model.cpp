@@ -329,7 +329,13 @@ void WeatherModel::Step(double dt, const EepromImage& e) {
     year_et_ += et_now;
   }
   Accumulate();
-  if (observer_) observer_(readings_, ArchiveStep{time_, dt, clicks_now, et_now});
+  if (archiving_) {
+    const int period_s = std::max<int>(1, e.U8(ee::kArchivePeriod)) * 60;
+    accumulator_.Add(readings_, ArchiveStep{time_, dt, clicks_now, et_now}, period_s,
+                     [this](std::int64_t end, ArchiveEntry entry) {
+                       archived_.emplace_back(end, std::move(entry));
+                     });
+  }
 }
 
 void WeatherModel::Compute(const EepromImage& e) {
@@ -616,6 +622,12 @@ void WeatherModel::Accumulate() {
     Observe(h.soil_moist[i], r.soil_moist[i], hhmm);
     Observe(h.leaf_wet[i], r.leaf_wet[i], hhmm);
   }
+}
+
+std::vector<std::pair<std::int64_t, ArchiveEntry>> WeatherModel::TakeArchived() {
+  std::vector<std::pair<std::int64_t, ArchiveEntry>> out;
+  out.swap(archived_);
+  return out;
 }
 
 bool WeatherModel::Pin(const std::string& name, const Value& v) {
