@@ -272,4 +272,46 @@ std::optional<std::vector<std::string>> ConsoleLink::Text(std::string_view comma
   return std::nullopt;
 }
 
+bool ConsoleLink::SendLine(std::string_view command) {
+  return SendCommand(command);
+}
+
+bool ConsoleLink::SendBytes(std::string_view what, std::span<const std::uint8_t> bytes) {
+  return Send(what, bytes);
+}
+
+LinkError ConsoleLink::ReadAnswer(std::uint8_t& byte) {
+  Deadline deadline = stream_->Now() + timings_.reply_timeout;
+  std::vector<std::uint8_t> seen;
+  bool prev_lf = false;
+  for (;;) {
+    std::size_t got = 0;
+    const IoStatus status = ReadSome({&byte, 1}, got, deadline);
+    if (status != IoStatus::kOk) {
+      TraceFrame("< ", "no answer", seen);
+      return last_error_ = FromIo(status);
+    }
+    if (byte != proto::kLf && byte != proto::kCr) {
+      seen.push_back(byte);
+      TraceFrame("< ", "answer", seen);
+      return last_error_ = LinkError::kNone;
+    }
+    seen.push_back(byte);
+    if (seen.size() >= kAckPrefixLimit) {
+      TraceFrame("< ", "line ends and no answer", seen);
+      return last_error_ = LinkError::kTooLong;
+    }
+    if (prev_lf && byte == proto::kCr) {
+      deadline = std::min(deadline, stream_->Now() + timings_.refusal_grace);
+    }
+    prev_lf = byte == proto::kLf;
+  }
+}
+
+LinkError ConsoleLink::ReadBlock(std::string_view what, std::span<std::uint8_t> out) {
+  const IoStatus status = ReadExact(out, BlockDeadline(out.size()));
+  TraceFrame("< ", std::string(what), out);
+  return last_error_ = FromIo(status);
+}
+
 }  // namespace tv::stationlib

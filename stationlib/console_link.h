@@ -74,6 +74,21 @@ class ConsoleLink {
   static constexpr std::size_t kWakeReplyLimit = 16;
   // Line ends allowed before an ACK.
   static constexpr std::size_t kAckPrefixLimit = 16;
+  // Pieces of the exchanges that the two framings above do not cover (the
+  // archive download, host blocks). Each sets LastError().
+  // Sends `command` and its line end.
+  bool SendLine(std::string_view command);
+  // Sends `bytes` as they are; `what` names them in the trace.
+  bool SendBytes(std::string_view what, std::span<const std::uint8_t> bytes);
+  // Reads the console's one-byte answer (ACK, NAK, CANCEL ...) within the
+  // reply time, line ends skipped; a bare line end and nothing more within
+  // the refusal grace is no answer (kNoReply).
+  LinkError ReadAnswer(std::uint8_t& byte);
+  // Reads exactly out.size() bytes within their wire time plus the block margin.
+  LinkError ReadBlock(std::string_view what, std::span<std::uint8_t> out);
+  // Drops the input not read yet.
+  IoStatus DiscardInput() { return stream_->DiscardInput(); }
+  const LinkTimings& timings() const { return timings_; }
 
   // Makes the running and every later exchange fail with kInterrupted.
   void Interrupt();
