@@ -13,7 +13,9 @@ constexpr std::string_view kPrefix = "[MoteurRecupDonnees] : ";
 }  // namespace
 
 CollectionEngine::CollectionEngine(EngineParts parts)
-    : parts_(std::move(parts)), clock_check_(parts_.log, parts_.show_clock_tooltip) {
+    : parts_(std::move(parts)),
+      clock_check_(parts_.log, parts_.show_clock_tooltip),
+      clock_set_(parts_.config, parts_.clock, parts_.log) {
   if (!parts_.show_link_state) parts_.show_link_state = [](int) {};
 }
 
@@ -108,6 +110,7 @@ long long CollectionEngine::RunCycle() {
     const ServiceOutcome outcome = RunServices(cycle_start);
     all_failed = outcome.ran > 0 && outcome.succeeded == 0;
     if (time_read) clock_check_.Check(time, time_read_at);
+    if (!all_failed) SetConsoleClockIfDue(time_read ? std::optional(time) : std::nullopt);
     if (!all_failed && parts_.background_work) RunBackgroundWork(just_connected);
     parts_.log.SetServiceStatusText("---");
     parts_.show_link_state(1);
@@ -125,6 +128,15 @@ long long CollectionEngine::RunCycle() {
   }
   was_connected_ = parts_.record.LinkConnected == 1;
   return WaitAfter(cycle_start, true);
+}
+
+void CollectionEngine::SetConsoleClockIfDue(const std::optional<StationDateTime>& console) {
+  // The console's own time zone counts once its configuration has been read.
+  std::optional<TimeZoneSettings> zone;
+  if (parts_.schedule.NextRun("ConfigStation") > 0) {
+    parts_.record.Update([&](StationData& d) { zone = d.Config.TimeZone; });
+  }
+  clock_set_.AfterClockRead(parts_.station, console, zone ? &*zone : nullptr);
 }
 
 void CollectionEngine::RunBackgroundWork(bool just_connected) {

@@ -8,6 +8,7 @@
 
 #include "gadget/engine/activity_log.h"
 #include "gadget/engine/console_clock_check.h"
+#include "gadget/engine/console_clock_set.h"
 #include "gadget/engine/service_times.h"
 #include "gadget/engine/station_port.h"
 #include "gadget/engine/station_record.h"
@@ -85,6 +86,10 @@ class CollectionEngine {
   // follows it. Sets the connection status text before the first cycle.
   long long RunCycle();
 
+  // Sets the console's clock from the computer's in the next cycle that
+  // reaches the console (the tray menu's entry). Any thread.
+  void RequestConsoleClockSet() { clock_set_.Request(); }
+
   // Postponement announced after the last cycle, in seconds.
   long long Postponement() const { return postponement_; }
 
@@ -99,9 +104,11 @@ class CollectionEngine {
   ServiceOutcome RunServices(long long cycle_start);
   long long WaitAfter(long long cycle_start_ms, bool library_loaded);
   void RunBackgroundWork(bool just_connected);
+  void SetConsoleClockIfDue(const std::optional<StationDateTime>& console);
 
   EngineParts parts_;
   ConsoleClockCheck clock_check_;
+  ConsoleClockSetter clock_set_;
   long long refresh_ms_ = 0;
   long long offset_service_ = 0;
   bool initialised_ = false;

@@ -24,6 +24,10 @@ inline constexpr std::string_view kKeyAlertsRainNotify = "ALERTS_RainNotify";
 inline constexpr std::string_view kKeyTempHumBar = "CURRENTDATA_TempHumBar";
 inline constexpr std::string_view kKeyForeCast = "CURRENTDATA_ForeCast";
 inline constexpr std::string_view kKeySunSetSunRise = "CURRENTDATA_SunSetSunRise";
+// "1": the console's clock is set from the computer's by itself, at most once
+// a day, when it has drifted further than "CONSOLE_ClockDrift" seconds.
+inline constexpr std::string_view kKeyConsoleSetClock = "CONSOLE_SetClock";
+inline constexpr std::string_view kKeyConsoleClockDrift = "CONSOLE_ClockDrift";
 // A service is collected only when "SERVICES_" + its name is present; the
 // value is its period in seconds.
 inline constexpr std::string_view kServiceKeyPrefix = "SERVICES_";

@@ -71,6 +71,11 @@ class FakeStation final : public StationPort {
     std::lock_guard lock(mutex);
     closes.push_back(kind);
   }
+  int SetStationTime(const StationDateTime& time, int second) override {
+    std::lock_guard lock(mutex);
+    clock_sets.push_back({time, second});
+    return set_time_result;
+  }
 
   struct ConnectCall {
     int kind;
@@ -85,6 +90,12 @@ class FakeStation final : public StationPort {
   std::deque<int> connect_results;  // 1 when empty
   std::vector<ConnectCall> connects;
   std::vector<int> closes;
+  struct ClockSet {
+    StationDateTime time;
+    int second;
+  };
+  std::vector<ClockSet> clock_sets;
+  int set_time_result = 1;
   std::int32_t usb_serial = 0;
   int loop_supported = 1;
   StationDateTime station_time{5, 7, 3, 2, 2010};
