@@ -258,6 +258,9 @@ TEST(ConsoleSession, ArchiveDownloadExchange) {
   EXPECT_EQ(second[0], 1);
   EXPECT_EQ(c.Feed(Bytes{0x1B}), Bytes{}) << "ESC ends the download";
   EXPECT_EQ(c.Feed("\n"), B("\n\r")) << "and the console is idle again";
+  const Bytes dmp = c.Feed("DMP\n");
+  ASSERT_EQ(dmp.size(), 1u + 267u) << "DMP: ACK, then the first page at once";
+  EXPECT_EQ(Bytes(dmp.begin() + 1, dmp.end()), first);
 }
 
 }  // namespace
