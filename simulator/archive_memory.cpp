@@ -258,9 +258,11 @@ void ArchiveAccumulator::Add(const Readings& r, const ArchiveStep& step, int per
   }
 }
 
-ArchiveMemory::ArchiveMemory() : slots_(static_cast<std::size_t>(p::kArchiveRecords)) {}
+ArchiveMemory::ArchiveMemory() = default;
 
 void ArchiveMemory::Write(const ArchiveEntry& e) {
+  // Made on first use: a core that never archives stays small to copy.
+  if (slots_.empty()) slots_.resize(static_cast<std::size_t>(p::kArchiveRecords));
   slots_[static_cast<std::size_t>(next_)] = e;
   slots_[static_cast<std::size_t>(next_)].written = true;
   next_ = (next_ + 1) % p::kArchiveRecords;
@@ -268,7 +270,7 @@ void ArchiveMemory::Write(const ArchiveEntry& e) {
 }
 
 void ArchiveMemory::Clear() {
-  for (auto& s : slots_) s = ArchiveEntry{};
+  slots_.clear();
   next_ = 0;
   count_ = 0;
 }
@@ -305,8 +307,10 @@ ArchiveMemory::Plan ArchiveMemory::After(std::uint16_t date, std::uint16_t time,
 std::vector<std::uint8_t> ArchiveMemory::Page(int page, std::uint8_t sequence) const {
   std::vector<std::uint8_t> bytes{sequence};
   const int first = (page % p::kArchivePages) * p::kArchiveRecordsPerPage;
+  const ArchiveEntry never_written;
   for (int i = 0; i < p::kArchiveRecordsPerPage; ++i) {
-    const auto record = EncodeArchiveRecord(slots_[static_cast<std::size_t>(first + i)]);
+    const auto record = EncodeArchiveRecord(
+        slots_.empty() ? never_written : slots_[static_cast<std::size_t>(first + i)]);
     bytes.insert(bytes.end(), record.begin(), record.end());
   }
   bytes.insert(bytes.end(), 4, 0);

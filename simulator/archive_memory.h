@@ -96,8 +96,8 @@ class ArchiveMemory {
   std::vector<std::uint8_t> Page(int page, std::uint8_t sequence) const;
 
  private:
-  std::vector<ArchiveEntry> slots_;
-  int next_ = 0;  // slot written next
+  std::vector<ArchiveEntry> slots_;  // empty until the first record
+  int next_ = 0;                     // slot written next
   int count_ = 0;
 };
 

@@ -83,14 +83,16 @@ long ReadField(const EepromImage& e, const ee::Field& f, std::size_t i) {
 // A console that has been running for weeks: the model run over the 2560
 // intervals before the start time, in coarse steps. Started on an interval
 // boundary, it makes exactly the records the memory holds.
-std::vector<ArchiveEntry> ArchiveHistory(const Scenario& scenario, EepromImage eeprom,
+std::vector<ArchiveEntry> ArchiveHistory(const Scenario& scenario, const EepromImage& eeprom,
                                          std::uint64_t seed, std::int64_t start) {
   const int period = std::max<int>(1, eeprom.U8(ee::kArchivePeriod)) * 60;
   const std::int64_t last = start / period * period;
   WeatherModel history(scenario, seed * 7919 + 17);
   history.Start(last - static_cast<std::int64_t>(protocol::kArchiveRecords) * period, eeprom);
   history.StartArchiving();
-  history.AdvanceTo(start, eeprom, std::min(60.0, period / 5.0));
+  // Three steps an interval (at least 10 s, at most 5 minutes) keep the
+  // whole run to a few thousand steps.
+  history.AdvanceTo(start, eeprom, std::clamp(period / 3.0, 10.0, 300.0));
   std::vector<ArchiveEntry> out;
   for (auto& [end, entry] : history.TakeArchived()) {
     if (end > start) continue;
@@ -115,15 +117,10 @@ SimulatorCore::SimulatorCore(const Scenario& scenario, const CoreOptions& option
   base_steady_ = std::chrono::steady_clock::now();
   model_.Start(base_console_, eeprom_);
   // Records from here on come from the model as its clock advances; the
-  // ones before are made by a second model in the background.
+  // ones before are made when the memory is first looked at.
   start_time_ = base_console_;
   history_done_ = options.archive_empty;
   model_.StartArchiving();
-  if (!history_done_) {
-    history_ = std::async(std::launch::async, ArchiveHistory, std::cref(scenario_), eeprom_,
-                          options.seed, start_time_)
-                   .share();
-  }
 }
 
 int SimulatorCore::ArchivePeriodSeconds() const {
@@ -163,7 +160,9 @@ ArchiveMemory& SimulatorCore::archive() {
   std::vector<ArchiveEntry> live;
   for (int age = 0; age < archive_.Count(); ++age) live.push_back(archive_.AtAge(age));
   archive_.Clear();
-  for (const ArchiveEntry& e : history_.get()) archive_.Write(e);
+  for (const ArchiveEntry& e : ArchiveHistory(scenario_, eeprom_, options_.seed, start_time_)) {
+    archive_.Write(e);
+  }
   for (const ArchiveEntry& e : live) archive_.Write(e);
   return archive_;
 }

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <future>
 #include <string>
 #include <utility>
 #include <vector>
@@ -112,8 +111,6 @@ class SimulatorCore {
   std::int64_t start_time_ = 0;
   ArchiveMemory archive_;
   bool history_done_ = false;
-  // The records before the start time, made in the background from start-up.
-  std::shared_future<std::vector<ArchiveEntry>> history_;
   // Wall clock offsets: a clock set ahead, and daylight-saving changes as
   // (console time from which it applies, seconds added).
   std::int64_t skew_ = 0;

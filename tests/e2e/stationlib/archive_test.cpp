@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "stationlib/vantagepro.h"
@@ -261,6 +264,37 @@ TEST(Archive, EndedDownloads) {
     VantageDateTime now{};
     // A dead link is forgotten: the next operation fails at once.
     EXPECT_EQ(GetStationTime_V(&now), row.link_kept ? VP_OK : VP_ERR_COMM);
+  }
+  {
+    SCOPED_TRACE("the link closed from another thread in the middle of a slow download");
+    Console console;
+    ASSERT_NE(console.sim, nullptr);
+    ASSERT_EQ(InitStation_V(), VP_OK);
+    ASSERT_EQ(console.sim->Control("FAULT SLOW 2"), "OK");  // a page takes over half a second
+    struct Closing {
+      Download d;
+      std::mutex m;
+      std::condition_variable cv;
+      bool second_page = false;
+    } c;
+    std::thread closer([&] {
+      std::unique_lock lock(c.m);
+      c.cv.wait(lock, [&] { return c.second_page; });
+      CloseTCPIPPort_V();
+    });
+    auto sink = [](void* context, const VantageArchivePage* page) -> std::int32_t {
+      auto& cl = *static_cast<Closing*>(context);
+      std::lock_guard lock(cl.m);
+      cl.d.pages.push_back(*page);
+      if (cl.d.pages.size() == 2) cl.second_page = true;
+      cl.cv.notify_all();
+      return 0;
+    };
+    EXPECT_EQ(DownloadArchive_V(nullptr, sink, &c), VP_ERR_COMM);
+    closer.join();
+    EXPECT_GE(c.d.pages.size(), 2u);
+    EXPECT_LT(c.d.pages.size(), 512u);
+    EXPECT_EQ(console.sim->Control("FAULT CLEAR"), "OK");
   }
   Download d;
   EXPECT_EQ(DownloadArchive_V(nullptr, nullptr, &d), VP_ERR_BAD_PARAM) << "no sink";

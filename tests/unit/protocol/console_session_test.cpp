@@ -233,5 +233,35 @@ TEST(SimulatorControl, EepromReadsOfAnySizeAreAnsweredWithoutAllocatingThem) {
   EXPECT_EQ(core.HandleControl("EE 0 2").rfind("OK ", 0), 0U);
 }
 
+TEST(ConsoleSession, ArchiveDownloadExchange) {
+  Console c;
+  c.Feed("\n");
+  ASSERT_EQ(c.Feed("DMPAFT\n"), Bytes{0x06});
+  Bytes stamp{0x00, 0x00, 0x00, 0x00};  // a stamp no record carries: everything
+  protocol::AppendCrc(stamp);
+  Bytes damaged = stamp;
+  damaged[1] ^= 0x10;
+  EXPECT_EQ(c.Feed(damaged), Bytes{0x15}) << "a damaged stamp is asked again";
+  const Bytes announce = c.Feed(stamp);
+  ASSERT_EQ(announce.size(), 7u);
+  EXPECT_EQ(announce[0], 0x06);
+  EXPECT_EQ(announce[1] | (announce[2] << 8), 512) << "the whole memory";
+  EXPECT_EQ(announce[3] | (announce[4] << 8), 0) << "from the first record of the first page";
+  EXPECT_TRUE(protocol::CrcBlockValid(Bytes(announce.begin() + 1, announce.end())));
+  const Bytes first = c.Feed(Bytes{0x06});
+  ASSERT_EQ(first.size(), 267u);
+  EXPECT_TRUE(protocol::CrcBlockValid(first));
+  EXPECT_EQ(first[0], 0) << "sequence of the first page";
+  EXPECT_EQ(c.Feed(Bytes{0x15}), first) << "NAK: the same page again";
+  const Bytes second = c.Feed(Bytes{0x06});
+  ASSERT_EQ(second.size(), 267u);
+  EXPECT_EQ(second[0], 1);
+  EXPECT_EQ(c.Feed(Bytes{0x1B}), Bytes{}) << "ESC ends the download";
+  EXPECT_EQ(c.Feed("\n"), B("\n\r")) << "and the console is idle again";
+  const Bytes dmp = c.Feed("DMP\n");
+  ASSERT_EQ(dmp.size(), 1u + 267u) << "DMP: ACK, then the first page at once";
+  EXPECT_EQ(Bytes(dmp.begin() + 1, dmp.end()), first);
+}
+
 }  // namespace
 }  // namespace tv::sim

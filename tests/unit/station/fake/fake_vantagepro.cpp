@@ -224,6 +224,27 @@ FAKE_EXPORT int GetStationTime_V(std::int32_t* record) {
   return 0;
 }
 
+// Three pages, one record each, its outside temperature 70 + the page's index
+// and its year the year asked after (-1 without a stamp); stops when the sink
+// says so. SetStationTime_V is left out.
+FAKE_EXPORT int DownloadArchive_V(const std::int32_t* after,
+                                  std::int32_t (*sink)(void*, const void*), void* context) {
+  Record("DownloadArchive_V");
+  // VantageArchivePage: six int32, then five 180-byte records (the outside
+  // temperature at byte 32 of a record, after the 20-byte stamp and three int32).
+  unsigned char page[24 + 5 * 180] = {};
+  for (std::int32_t i = 0; i < 3; ++i) {
+    const std::int32_t header[6] = {i, 3, 1, 0, 1, 0};
+    std::memcpy(page, header, sizeof header);
+    const std::int32_t year = after == nullptr ? -1 : after[4];
+    std::memcpy(page + 24 + 16, &year, sizeof year);
+    const float temp = 70.0f + static_cast<float>(i);
+    std::memcpy(page + 24 + 32, &temp, sizeof temp);
+    if (sink(context, page) != 0) break;
+  }
+  return 0;
+}
+
 FAKE_EXPORT int GetVantageLat_V(unsigned char* record) {
   std::memset(record, 0xAB, 20);
   return 0;
