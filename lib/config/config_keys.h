@@ -24,6 +24,10 @@ inline constexpr std::string_view kKeyAlertsRainNotify = "ALERTS_RainNotify";
 inline constexpr std::string_view kKeyTempHumBar = "CURRENTDATA_TempHumBar";
 inline constexpr std::string_view kKeyForeCast = "CURRENTDATA_ForeCast";
 inline constexpr std::string_view kKeySunSetSunRise = "CURRENTDATA_SunSetSunRise";
+// The console's archive kept on the computer: on unless set to anything but
+// "1", and the store's folder.
+inline constexpr std::string_view kKeyArchiveActive = "ARCHIVE_Active";
+inline constexpr std::string_view kKeyArchiveFolder = "ARCHIVE_Folder";
 // A service is collected only when "SERVICES_" + its name is present; the
 // value is its period in seconds.
 inline constexpr std::string_view kServiceKeyPrefix = "SERVICES_";
