@@ -61,11 +61,13 @@
 //     dew_point heat_index wind_chill thsw                         °F, whole
 //     inside_hum outside_hum extra_hum1..7                         %
 //     wind_speed wind_gust10                                       mph, whole
-//     wind_avg10 wind_avg2                                         mph, 0.1 (LOOP sends avg10
-//     whole) wind_dir wind_gust10_dir                                     degrees 1–360 rain_rate
-//     clicks/hour storm_rain day_rain month_rain year_rain                     clicks rain_15min
-//     rain_1h rain_24h                                  clicks storm_start    YYYYMMDD, or "--"
-//     when no storm runs day_et                                                       inches, 0.001
+//     wind_avg10 wind_avg2                                         mph, 0.1 (LOOP: whole)
+//     wind_dir wind_gust10_dir                                     degrees 1–360
+//     rain_rate                                                    clicks/hour
+//     storm_rain day_rain month_rain year_rain                     clicks
+//     rain_15min rain_1h rain_24h                                  clicks
+//     storm_start                                                  YYYYMMDD, "--" without storm
+//     day_et                                                       inches, 0.001
 //     month_et year_et                                             inches, 0.01
 //     uv             UV index, 0.1
 //     solar          W/m²

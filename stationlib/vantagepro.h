@@ -306,7 +306,6 @@ VP_API int16_t GetVantageTxConfig_V(void* record56);
 /* Long: status; the offset is written to `offset4`. */
 VP_API int32_t GetWindDirCalibrationOffset_V(void* offset4);
 
-
 /* ---- Archive (the console's memory of past intervals) ----------------------
  * One archive record, decoded, in the units above (°F, inHg, mph, W/m², UV
  * index, rain and ET in the "× 20 mm" unit, rain rate per hour). Every value

@@ -72,10 +72,11 @@ class CollectionEngine {
   CollectionEngine(const CollectionEngine&) = delete;
   CollectionEngine& operator=(const CollectionEngine&) = delete;
 
-  // Starts the collection thread (the program never stops it; Stop is for
-  // tests and orderly shutdowns).
+  // Starts the collection thread.
   void Start();
-  // Asks the thread to stop at its next wait, without waiting for it.
+  // Asks the thread to stop without waiting for it: it ends at its next
+  // wait, before its next service or connection attempt. Closing the link as
+  // well ends a running station call at once (the orderly quit does both).
   void RequestStop();
   // Asks and waits; the thread ends within its current bounded station call.
   void Stop();

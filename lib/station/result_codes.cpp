@@ -15,7 +15,7 @@ constexpr std::array<std::pair<int, const char*>, 13> kMessages{{
     {kResultNeedsLoad,
      " | Cette fonctionalité requièrre un chargement ou une initialisation de fonction "
      "supplémentaire."},
-    {kResultLibraryStart, " | Problème de démarrage avec la librairie VantagePro.dll."},
+    {kResultLibraryStart, " | Problème de démarrage avec la librairie libvantagepro.so."},
     {kResultMemory, " | Erreur de mémoire."},
     {kResultOpenError, " | Erreur d'ouverture de communication."},
     {kResultBadDataId, " | Mauvais ID de données."},

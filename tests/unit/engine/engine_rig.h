@@ -3,6 +3,7 @@
 // A collection engine wired to a fake console and fake services, in
 // simulated time.
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <deque>
@@ -111,6 +112,8 @@ struct EngineRig {
   std::vector<int> link_states;          // every ShowLinkState
   std::map<std::string, int> results;    // 1 when absent
   std::map<std::string, int> durations;  // seconds a run takes
+  // The wall clock set forward or back during the next run of a service.
+  std::map<std::string, std::chrono::milliseconds> wall_steps;
   std::unique_ptr<CollectionEngine> engine;
 
   EngineRig() {
@@ -130,13 +133,19 @@ struct EngineRig {
       table[name] = [this, name] {
         int result = 1;
         int duration = 0;
+        std::chrono::milliseconds step{0};
         {
           std::lock_guard lock(mutex);
           runs.push_back(name);
           if (auto it = results.find(name); it != results.end()) result = it->second;
           if (auto it = durations.find(name); it != durations.end()) duration = it->second;
+          if (auto it = wall_steps.find(name); it != wall_steps.end()) {
+            step = it->second;
+            wall_steps.erase(it);
+          }
         }
         clock.Advance(std::chrono::seconds{duration});
+        clock.StepWall(step);
         return result;
       };
     }
