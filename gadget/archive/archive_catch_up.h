@@ -20,7 +20,7 @@ namespace tv {
 // that share a stamp (the repeated autumn hour): more than a day at the
 // shortest archive interval.
 inline constexpr int kStampContextRecords = 1500;
-// Wait before a store or download that failed is tried again, when no
+// Wait (steady time) before a store or download that failed is tried again, when no
 // reconnection comes first.
 inline constexpr long long kArchiveRetryMs = 60'000;
 // A record stamped this much later than the computer's clock says that the
