@@ -360,7 +360,8 @@ typedef struct VantageArchivePage {
 } VantageArchivePage;
 
 /* Return 0 to receive the next page, anything else to end the download
- * (the console is sent ESC). */
+ * (the console is sent ESC). The sink runs on the caller's thread while the
+ * download holds the link: it must not call the library. */
 typedef int32_t (*VantageArchiveSink)(void* context, const VantageArchivePage* page);
 
 #define VP_ERR_CRC (-32708) /* a block kept failing its CRC */

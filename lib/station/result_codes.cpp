@@ -4,10 +4,12 @@
 #include <cmath>
 #include <utility>
 
+#include "lib/station/archive_operations.h"
+
 namespace tv {
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 13> kMessages{{
+constexpr std::array<std::pair<int, const char*>, 15> kMessages{{
     {kResultOk, " | Traitement effectuée correctement."},
     {kResultNotDone, " | ERREUR : Opération non effectuée."},
     {kResultDataError, " | ERREUR : Erreur de données."},
@@ -22,6 +24,8 @@ constexpr std::array<std::pair<int, const char*>, 13> kMessages{{
     {kResultBufferTooSmall,
      " | Mémoire ou emplacement mémoire trop petite pour pouvoir y inscrire les données."},
     {kResultBadParameters, " | Mauvais paramètres."},
+    {kResultBadCrc, " | ERREUR : Données reçues altérées (CRC) à chaque essai."},
+    {kResultRefused, " | La console a refusé la commande."},
     {kResultPositiveValue, " | Valeur positive."},
     {kResultNegativeValue, " | Valeur négative."},
 }};
