@@ -89,7 +89,9 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn) {
   if (newest_) {
     after_time = UnpackConsoleStamp(*newest_);
     after = &after_time;
+    RewindContextTo(*newest_);
   }
+  const long long turn_start = parts_.clock.SteadyMillis();
   bool first_page = true;
   bool yielded = false;
   bool store_failed = false;
@@ -110,8 +112,14 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn) {
       store_failed = true;
       return false;
     }
-    // After the last page announced the download is done anyway.
-    if (page.Index + 1 < page.Pages && turn.should_yield && turn.should_yield()) {
+    // After the last page announced the download is done anyway. A page
+    // that brought only records already held (the console sending again
+    // from the first passage of a repeated stamp, or its whole memory) does
+    // not end the turn: asked again, it would come again.
+    const bool more = page.Index + 1 < page.Pages;
+    const bool moved_on = page_added_ > 0 || page.Status != kResultOk;
+    if (more && ((moved_on && turn.should_yield && turn.should_yield()) ||
+                 parts_.clock.SteadyMillis() - turn_start >= kTurnBudgetMs)) {
       yielded = true;
       return false;
     }
@@ -137,6 +145,7 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn) {
 }
 
 bool ArchiveCatchUp::StorePage(const ArchivePage& page) {
+  page_added_ = 0;
   undecoded_ += std::max(page.Undecoded, 0);
   if (page.Status != kResultOk) {
     parts_.log("[Archive] : la page " + std::to_string(page.Index + 1) + " sur " +
@@ -195,6 +204,7 @@ bool ArchiveCatchUp::StorePage(const ArchivePage& page) {
     Remember(row.stamp);
     newest_ = row.stamp;
   }
+  page_added_ = added;
   if (added > 0) {
     if (added_ == 0) first_added_ = rows.front().stamp;
     last_added_ = rows.back().stamp;
@@ -247,6 +257,19 @@ void ArchiveCatchUp::Remember(ConsoleStamp stamp) {
   const ConsoleStamp oldest = recent_.front();
   recent_.pop_front();
   if (--recent_counts_[oldest] == 0) recent_counts_.erase(oldest);
+}
+
+// The console sends the records after the first one in its memory that
+// carries the stamp asked for. When that stamp came more than once (the
+// repeated hour), the records after its first passage come again: the
+// numbering goes on from there, so that they get the keys they have.
+void ArchiveCatchUp::RewindContextTo(ConsoleStamp stamp) {
+  const auto first = std::find(recent_.begin(), recent_.end(), stamp);
+  if (first == recent_.end()) return;
+  for (auto it = first + 1; it != recent_.end(); ++it) {
+    if (--recent_counts_[*it] == 0) recent_counts_.erase(*it);
+  }
+  recent_.erase(first + 1, recent_.end());
 }
 
 void ArchiveCatchUp::ForgetContext() {

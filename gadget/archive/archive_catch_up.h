@@ -17,9 +17,13 @@
 namespace tv {
 
 // Records of the console's memory order remembered to number the records
-// that share a stamp (the repeated autumn hour): more than a day at the
-// shortest archive interval.
-inline constexpr int kStampContextRecords = 1500;
+// that share a stamp (the repeated autumn hour): more than the console's
+// whole memory of 2560.
+inline constexpr int kStampContextRecords = 3000;
+// Longest part of a turn spent downloading, in steady milliseconds: the
+// engine closes the link after a cycle of more than 3 s, and a catch-up
+// that kept the thread longer would make the link come and go in the window.
+inline constexpr long long kTurnBudgetMs = 2000;
 // Wait (steady time) before a store or download that failed is tried again, when no
 // reconnection comes first.
 inline constexpr long long kArchiveRetryMs = 60'000;
@@ -42,8 +46,9 @@ struct ArchiveCatchUpParts {
 // reconnection, once per archive interval, and until one completes), it asks
 // for the records after the newest one held and stores each page in one
 // transaction before the page is acknowledged, ending its turn after the
-// page during which the engine asked for the thread back; the next turn
-// goes on from the last record stored. Store and download troubles are
+// first page that brought something new once the engine asks for the thread
+// back (or after kTurnBudgetMs); the next turn goes on from the last record
+// stored. Store and download troubles are
 // logged once per change of state and never stop the collection.
 class ArchiveCatchUp {
  public:
@@ -65,6 +70,7 @@ class ArchiveCatchUp {
   void StoreFine();
   void Remember(ConsoleStamp stamp);
   void ForgetContext();
+  void RewindContextTo(ConsoleStamp stamp);
 
   ArchiveCatchUpParts parts_;
   bool store_ready_ = false;
@@ -84,6 +90,7 @@ class ArchiveCatchUp {
   long long undecoded_ = 0;
   bool future_seen_ = false;
   bool future_logged_ = false;
+  int page_added_ = 0;  // records the last page added
 };
 
 }  // namespace tv
