@@ -70,7 +70,10 @@ function(tv_test name)
   if(ARG_LABEL STREQUAL "e2e")
     set(cost 10)
   endif()
+  # The agent keeps the console's archive under $XDG_DATA_HOME: a test's
+  # goes into the build tree, never into the home of whoever runs the tests.
   gtest_discover_tests(${name}
     PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} COST ${cost}
+      ENVIRONMENT "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data/${name}"
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "gadget/alerts/rain_notify.h"
+#include "gadget/archive/archive_settings.h"
 #include "gadget/display/current_conditions.h"
 #include "gadget/display/state_indicators.h"
 #include "gadget/export/exporter.h"
@@ -33,7 +34,23 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
       service_times_(window),
       context_{config, clock, record_, log_},
       current_data_(context_) {
-  if (!options_.station) options_.station = std::make_unique<LibraryStationPort>();
+  const bool library_station = !options_.station;
+  if (library_station) options_.station = std::make_unique<LibraryStationPort>();
+  if (ArchiveEnabled(config_) && (library_station || options_.archive_source)) {
+    archive_source_ = options_.archive_source ? std::move(options_.archive_source)
+                                              : std::make_unique<LibraryArchiveSource>();
+    // Opened by the first turn of the catch-up, on the collection thread.
+    archive_store_ = std::make_unique<ArchiveStore>(
+        options_.archive_path.empty() ? ArchiveStorePath(config_) : options_.archive_path);
+    archive_ = std::make_unique<ArchiveCatchUp>(ArchiveCatchUpParts{
+        .source = *archive_source_,
+        .store = *archive_store_,
+        .clock = clock_,
+        .log = [this](std::string_view line) { log_.Notify(line); },
+        .archive_period_minutes =
+            [this] { return static_cast<int>(record_.Snapshot().Config.ArchivePeriod); },
+    });
+  }
   RegisterServices(kServiceList, config_, schedule_, flags_);
 
   ServiceTable services = MakeServiceTable(context_, current_data_);
@@ -61,6 +78,10 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
       .show_clock_tooltip =
           [this](std::string_view text) { window_.SetTooltip(Field::LastCollectValue, text); },
       .after_cycle = options_.after_cycle,
+      .background_work = archive_
+                             ? std::function<void(const BackgroundTurn&)>(
+                                   [this](const BackgroundTurn& turn) { archive_->RunTurn(turn); })
+                             : nullptr,
   });
 
   // Each view reads one snapshot of the record.

@@ -9,6 +9,9 @@
 
 #include "gadget/alerts/alarm_evaluator.h"
 #include "gadget/alerts/sound_alert.h"
+#include "gadget/archive/archive_catch_up.h"
+#include "gadget/archive/archive_source.h"
+#include "gadget/archive/archive_store.h"
 #include "gadget/engine/activity_log.h"
 #include "gadget/engine/collection_engine.h"
 #include "gadget/engine/current_data_service.h"
@@ -43,12 +46,18 @@ struct AgentOptions {
   // Where the alert sounds go; when empty and the alerts are active, the
   // output the environment names (MakeSoundOutputFromEnvironment).
   std::unique_ptr<SoundOutput> sound;
+  // Where the console's archive comes from; the station library when empty.
+  // With a `station` of its own and no source here, no archive is kept.
+  std::unique_ptr<ArchiveSource> archive_source;
+  // The archive store's file; the one the settings name when empty.
+  std::string archive_path;
 };
 
 // Everything of the agent behind its window, without Qt: the station record,
 // the service tables, the activity log, the language pack, the display
 // refresh thread, the collection engine and, with "ALERTS_Active" = "1",
-// the alarm thread and its sound alerts. The same assembly runs the
+// the alarm thread and its sound alerts, and unless "ARCHIVE_Active" turns it
+// off, the archive catch-up on the collection thread with its store. The same assembly runs the
 // desktop program, the agent without a window and the tests. The config, the
 // window and the clock must outlive it.
 class Agent {
@@ -98,6 +107,9 @@ class Agent {
   AlarmEvaluator& alarms() { return *alarms_; }
   // Null unless the alerts are active.
   SoundAlerts* sound_alerts() { return sound_alerts_.get(); }
+  // Null when no archive is kept.
+  ArchiveStore* archive_store() { return archive_store_.get(); }
+  ArchiveCatchUp* archive() { return archive_.get(); }
 
  private:
   const ConfigTable& config_;
@@ -112,6 +124,9 @@ class Agent {
   ServiceTimesList service_times_;
   ServiceContext context_;
   CurrentDataService current_data_;
+  std::unique_ptr<ArchiveSource> archive_source_;
+  std::unique_ptr<ArchiveStore> archive_store_;
+  std::unique_ptr<ArchiveCatchUp> archive_;
   std::unique_ptr<CollectionEngine> engine_;
   std::unique_ptr<DisplayRefreshThread> display_refresh_;
   std::unique_ptr<SoundOutput> sound_;

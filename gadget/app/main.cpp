@@ -2,7 +2,8 @@
 // with --no-window or without any display, the collection alone, its activity
 // log and a line of current conditions after each collection on standard
 // output; with --export PATH, the collected data written to a file after the
-// first full collection.
+// first full collection; with --export-history FROM TO PATH, the records of
+// the archive store in that range written to a file.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +13,9 @@
 
 #include "gadget/agent/headless_agent.h"
 #include "gadget/app/desktop_main.h"
+#include "gadget/archive/archive_settings.h"
+#include "gadget/archive/console_stamp.h"
+#include "gadget/archive/history_export.h"
 #include "gadget/window/memory_window.h"
 
 #include "lib/common/app_values.h"
@@ -68,11 +72,41 @@ void PrintSettings(const tv::ConfigTable& config) {
               static_cast<long long>(config.Number(tv::kKeyOffsetService)));
   std::printf("Page affichée au démarrage : %d\n", tv::DefaultPanelIndex(config) + 1);
   std::printf("Alertes : %s\n", config.Flag(tv::kKeyAlertsActive) ? "actives" : "inactives");
+  if (tv::ArchiveEnabled(config)) {
+    std::printf("Archive de la console : %s\n", tv::ArchiveStorePath(config).c_str());
+  } else {
+    std::printf("Archive de la console : non conservée\n");
+  }
+}
+
+std::string AbsolutePath(const char* path) {
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(path, ec);
+  return ec ? std::string(path) : absolute.lexically_normal().string();
+}
+
+// --export-history: the archive store's records from FROM to TO (local
+// times) into FILE. 0 when written, 1 when not, 2 for dates not understood.
+int ExportHistory(const tv::ConfigTable& config, const char* from_text, const char* to_text,
+                  const std::string& file) {
+  const auto from = tv::ParseLocalTime(from_text, false);
+  const auto to = tv::ParseLocalTime(to_text, true);
+  if (!from || !to) {
+    std::fprintf(stderr,
+                 "Date non comprise : %s (attendu AAAA-MM-JJ ou AAAA-MM-JJTHH:MM, heure locale).\n",
+                 !from ? from_text : to_text);
+    return 2;
+  }
+  std::string message;
+  const bool written = tv::ExportHistory(tv::ArchiveStorePath(config), *from, *to, file, &message);
+  std::fprintf(written ? stdout : stderr, "%s\n", message.c_str());
+  return written ? 0 : 1;
 }
 
 void PrintUsage() {
   std::printf(
-      "Usage : teskaro-ventaro [--hidden | --no-window | --export FICHIER | --settings | --help]\n"
+      "Usage : teskaro-ventaro [--hidden | --no-window | --export FICHIER |\n"
+      "                         --export-history DEBUT FIN FICHIER | --settings | --help]\n"
       "  (sans option) la fenêtre et l'icône de la zone de notification\n"
       "  --hidden          démarre caché dans la zone de notification (comme\n"
       "                    GENERAL_StartHideAgent=1), par exemple à l'ouverture de session\n"
@@ -80,6 +114,10 @@ void PrintUsage() {
       "  --export FICHIER  collecte sans fenêtre, écrit les données dans FICHIER (CSV si son\n"
       "                    nom finit par .csv, JSON sinon) après la première collecte complète\n"
       "                    et s'arrête (code 0 si le fichier est écrit, 1 sinon)\n"
+      "  --export-history DEBUT FIN FICHIER\n"
+      "                    écrit les enregistrements de l'archive de DEBUT à FIN (heure locale,\n"
+      "                    AAAA-MM-JJ ou AAAA-MM-JJTHH:MM, bornes comprises) dans FICHIER\n"
+      "                    (.csv ou .json) et s'arrête (code 0 si le fichier est écrit)\n"
       "  --settings        affiche la configuration lue dans tsk_vnt.ini et s'arrête\n"
       "Le fichier tsk_vnt.ini est lu dans le dossier du programme.\n");
 }
@@ -91,6 +129,9 @@ int main(int argc, char** argv) {
   bool no_window = false;
   bool hidden = false;
   std::string export_path;
+  const char* history_from = nullptr;
+  const char* history_to = nullptr;
+  std::string history_file;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--settings") == 0) {
       settings_only = true;
@@ -105,9 +146,18 @@ int main(int argc, char** argv) {
         return 2;
       }
       // Absolute, so that the log names the file wherever the program was started.
-      std::error_code ec;
-      const auto absolute = std::filesystem::absolute(argv[++i], ec);
-      export_path = ec ? std::string(argv[i]) : absolute.lexically_normal().string();
+      export_path = AbsolutePath(argv[++i]);
+      no_window = true;
+    } else if (std::strcmp(argv[i], "--export-history") == 0) {
+      if (i + 3 >= argc || argv[i + 3][0] == '\0') {
+        std::fprintf(
+            stderr, "L'option --export-history demande le début, la fin et le fichier à écrire.\n");
+        PrintUsage();
+        return 2;
+      }
+      history_from = argv[++i];
+      history_to = argv[++i];
+      history_file = AbsolutePath(argv[++i]);
       no_window = true;
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintUsage();
@@ -129,6 +179,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Impossible de charger le fichier INI : %s\n", tv::IniPath().c_str());
     return 1;
   }
+  if (history_from != nullptr) return ExportHistory(config, history_from, history_to, history_file);
   PrintSettings(config);
   if (settings_only) return 0;
   std::fflush(stdout);

@@ -187,11 +187,11 @@ TEST(ConfigKeys, DefaultPanelAndLinkKind) {
 TEST(DefaultSettingsFile, HoldsEveryKeyAndAimsAtTheSimulator) {
   ConfigTable table;
   ASSERT_GT(LoadIniFile(std::string(TV_PAYLOAD_DIR) + "tsk_vnt.ini", table, ""), 0);
-  for (auto key :
-       {kKeyStartHideAgent, kKeySeePanelDefault, kKeyRefreshServices, kKeyGeneralNotify,
-        kKeyConsoleType, kKeyConsoleAddress, kKeyOffsetService, kKeyConnectionTimeout,
-        kKeyAlertsActive, kKeyAlertsNotify, kKeyAlertsSeePanel, kKeyAlertsSeeWindow,
-        kKeyAlertsSound, kKeyAlertsRainNotify, kKeyTempHumBar, kKeyForeCast, kKeySunSetSunRise}) {
+  for (auto key : {kKeyStartHideAgent, kKeySeePanelDefault, kKeyRefreshServices, kKeyGeneralNotify,
+                   kKeyConsoleType, kKeyConsoleAddress, kKeyOffsetService, kKeyConnectionTimeout,
+                   kKeyAlertsActive, kKeyAlertsNotify, kKeyAlertsSeePanel, kKeyAlertsSeeWindow,
+                   kKeyAlertsSound, kKeyAlertsRainNotify, kKeyTempHumBar, kKeyForeCast,
+                   kKeySunSetSunRise, kKeyArchiveActive, kKeyArchiveFolder}) {
     EXPECT_TRUE(table.Has(key)) << key;
   }
   for (auto service : {"CurrentData", "Alarm", "HiLow", "ConfigStation", "Calibration"}) {
