@@ -2,9 +2,11 @@
 // five services' loads and getters, in their order) against the console
 // simulator, with the bytes exchanged and the wire-time floor at 19200 baud.
 // One line per link: elapsed time per cycle, bytes, floor (the console's bytes
-// at 19200 baud, 10 bits each) and the ratio elapsed / floor.
+// at 19200 baud, 10 bits each) and the ratio elapsed / floor. Then the
+// download of the console's whole archive memory (2560 records) at 19200 baud
+// against its own floor.
 //
-//   stationlib_bench                       both links
+//   stationlib_bench                       both links and the archive
 //   stationlib_bench --benchmark_filter=Serial19200
 #include <benchmark/benchmark.h>
 
@@ -248,8 +250,68 @@ void BM_CollectionCycle_TcpUnthrottled(benchmark::State& state) {
   RunCycles(state, false);
 }
 
+// The whole archive memory over the pseudo-terminal at 19200 baud: one ACK
+// per page, each page waited for by the library.
+void BM_ArchiveDownload_Serial19200(benchmark::State& state) {
+  tv::testing::SimulatorProcess sim;
+  std::string error;
+  if (!sim.Start({"--pty", "--baud", "19200", "--start", "2024-06-21 14:00:00"}, &error)) {
+    state.SkipWithError(("simulator: " + error).c_str());
+    return;
+  }
+  sim.Control("HOLD ON");
+  sim.Control("ARCHIVE");  // the memory filled before the clock starts
+  struct Count {
+    int pages = 0, records = 0;
+  };
+  auto sink = [](void* context, const VantageArchivePage* page) -> std::int32_t {
+    auto& c = *static_cast<Count*>(context);
+    ++c.pages;
+    c.records += page->Count;
+    return 0;
+  };
+  double seconds = 0;
+  std::int64_t console_bytes = 0;
+  Count count;
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (OpenCommPortByName_V(sim.pty_path().c_str(), 19200) != VP_OK || InitStation_V() != VP_OK) {
+      state.SkipWithError("the console did not answer");
+      break;
+    }
+    const ConsoleCounts before = ReadCounts(sim);
+    count = Count{};
+    state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
+    const std::int16_t status = DownloadArchive_V(nullptr, sink, &count);
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    state.PauseTiming();
+    console_bytes += ReadCounts(sim).out - before.out;
+    CloseCommPort_V();
+    if (status != VP_OK) {
+      state.SkipWithError("the download failed");
+      break;
+    }
+    state.ResumeTiming();
+  }
+  if (state.iterations() == 0 || seconds <= 0) return;
+  const double runs = static_cast<double>(state.iterations());
+  const double elapsed = seconds / runs;
+  const double floor = static_cast<double>(console_bytes) * kBitsPerByte / kBaud / runs;
+  state.counters["elapsed_s"] = elapsed;
+  state.counters["floor_s"] = floor;
+  state.counters["ratio"] = elapsed / floor;
+  std::printf(
+      "archive --baud 19200:  %d records in %d pages  elapsed %.3f s  console bytes %.0f"
+      "  floor %.3f s  ratio %.3f\n",
+      count.records, count.pages, elapsed, static_cast<double>(console_bytes) / runs, floor,
+      elapsed / floor);
+  std::fflush(stdout);
+}
+
 BENCHMARK(BM_CollectionCycle_Serial19200)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_CollectionCycle_TcpUnthrottled)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_ArchiveDownload_Serial19200)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

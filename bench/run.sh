@@ -33,7 +33,7 @@ echo "Machine: $(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | 
   "load before the run $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # 1, 2
-"$bin/stationlib_bench" 2>/dev/null | grep -E '^(pty|tcp)' >"$work/cycle.txt"
+"$bin/stationlib_bench" 2>/dev/null | grep -E '^(pty|tcp|archive)' >"$work/cycle.txt"
 serial=$(grep '^pty' "$work/cycle.txt")
 tcp=$(grep '^tcp' "$work/cycle.txt")
 serial_elapsed=$(sed -n 's/.*elapsed \([0-9.]*\) s.*/\1/p' <<<"$serial")
@@ -41,6 +41,10 @@ serial_floor=$(sed -n 's/.*floor \([0-9.]*\) s.*/\1/p' <<<"$serial")
 serial_ratio=$(sed -n 's/.*floor [0-9.]* s  ratio \([0-9.]*\).*/\1/p' <<<"$serial")
 tcp_ms=$(awk '{for (i = 1; i <= NF; i++) if ($i == "elapsed") printf "%.2f", $(i + 1) * 1000}' <<<"$tcp")
 tcp_hilow=$(sed -n 's/.*HiLow share \([0-9.]*\).*/\1/p' <<<"$tcp")
+archive=$(grep '^archive' "$work/cycle.txt")
+archive_elapsed=$(sed -n 's/.*elapsed \([0-9.]*\) s.*/\1/p' <<<"$archive")
+archive_floor=$(sed -n 's/.*floor \([0-9.]*\) s.*/\1/p' <<<"$archive")
+archive_ratio=$(sed -n 's/.*ratio \([0-9.]*\).*/\1/p' <<<"$archive")
 
 # 3: the real program on a virtual X server when there is one, else offscreen.
 start_simulator cpu
@@ -114,6 +118,7 @@ cat <<TABLE
 | 4 | resident memory of the Qt program (offscreen), after start-up and after ${cycles} cycles in accelerated time | ${rss_start} KiB → ${rss_end} KiB | < 60 MB, no growth | $(awk -v a="$rss_start" -v b="$rss_end" 'BEGIN {print (b < 61440 && b - a < 2048) ? "yes" : "no"}') |
 | 5 | start-up, exec to the window shown, no pause (offscreen) | $(grep -m1 'program' <<<"$startup" | sed 's/^ *//') | < 300 ms | $(sed -n 's/.*program \([0-9.]*\) ms.*/\1/p' <<<"$startup" | awk '{print ($1 < 300) ? "yes" : "no"}') |
 | 6 | latency, value changed in the console → field showing it, period 10 s | $(sed 's/^latency: //' <<<"$latency") | ≤ period + 1 s | $(awk '{for (i = 1; i <= NF; i++) if ($i == "worst/bound") r = $(i + 1)} END {print (r + 0 <= 1) ? "yes" : "no"}' <<<"$latency") |
+| 7 | the whole archive (2560 records, 512 pages) downloaded at 19200 baud, pseudo-terminal | ${archive_elapsed} s against a wire-time floor of ${archive_floor} s: ratio ${archive_ratio} | ≤ 1.10 | $(awk -v r="$archive_ratio" 'BEGIN {print (r <= 1.10) ? "yes" : "no"}') |
 TABLE
 echo
 echo "start-up benchmark:"

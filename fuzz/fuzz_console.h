@@ -48,7 +48,10 @@ class FuzzConsole final : public stationlib::ByteStream {
                              stationlib::Deadline deadline) override;
   stationlib::IoStatus Read(std::span<std::uint8_t> out, std::size_t& got,
                             stationlib::Deadline deadline) override;
-  void DiscardInput() override { queue_.clear(); }
+  stationlib::IoStatus DiscardInput() override {
+    queue_.clear();
+    return interrupted_ ? stationlib::IoStatus::kInterrupted : stationlib::IoStatus::kOk;
+  }
   void Interrupt() override { interrupted_ = true; }
   int BaudRate() const override { return 19200; }
 

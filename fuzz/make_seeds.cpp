@@ -9,6 +9,7 @@
 
 #include "fuzz/fuzz_console.h"
 #include "protocol/commands.h"
+#include "protocol/packets.h"
 #include "simulator/packet_encoder.h"
 #include "simulator/scenario.h"
 #include "simulator/simulator_core.h"
@@ -68,6 +69,25 @@ int main(int argc, char** argv) {
     Write(root / "eeprom", n,
           {Bytes{tv::protocol::kAck, scenario.model_code}, tv::fuzz::AckedBlock(setup),
            tv::fuzz::AckedBlock(setup), tv::fuzz::AckedBlock(alarms)});
+    // Archive: the flags (a stamp asked after, 0.2 mm collector, first index
+    // 2, CRCs kept), the stamp of the fifth record, the first two pages of
+    // the memory and its last.
+    {
+      ArchiveMemory& memory = core.archive();
+      const ArchiveEntry& fifth = memory.AtAge(4);
+      Bytes archive{0x13, static_cast<std::uint8_t>(fifth.date & 0xFF),
+                    static_cast<std::uint8_t>(fifth.date >> 8),
+                    static_cast<std::uint8_t>(fifth.time & 0xFF),
+                    static_cast<std::uint8_t>(fifth.time >> 8)};
+      for (int page : {0, 1, tv::protocol::kArchivePages - 1}) {
+        const Bytes p = memory.Page(page, static_cast<std::uint8_t>(page));
+        archive.insert(archive.end(), p.begin(), p.end());
+      }
+      fs::create_directories(root / "archive");
+      std::ofstream(root / "archive" / n, std::ios::binary)
+          .write(reinterpret_cast<const char*>(archive.data()),
+                 static_cast<std::streamsize>(archive.size()));
+    }
     // Raw framing: a wake-up with a stray byte, a LOOP block failing its CRC
     // once and resent after the NAK.
     Bytes loop = EncodeLoop(r);

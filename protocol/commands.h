@@ -80,6 +80,9 @@ inline constexpr std::string_view kCmdNewSetup = "NEWSETUP";
 inline constexpr std::string_view kCmdLamps = "LAMPS";
 inline constexpr std::string_view kCmdStart = "START";
 inline constexpr std::string_view kCmdStop = "STOP";
+// Archive download: DMPAFT after a date-time stamp, DMP the whole memory.
+inline constexpr std::string_view kCmdDmpAft = "DMPAFT";
+inline constexpr std::string_view kCmdDmp = "DMP";
 
 // WRD carries two binary bytes between its name and the LF.
 inline constexpr std::uint8_t kWrdArg1 = 0x12;

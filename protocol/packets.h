@@ -26,6 +26,29 @@ inline constexpr std::size_t kCalibrationBlockSize = 43;  // CALED / CALFIX
 inline constexpr std::size_t kEepromSize = 4096;          // GETEE, EEBRD range
 inline constexpr std::size_t kArchivePageSize = 267;
 
+// The archive memory: a ring of 512 pages of 5 records. A page is a sequence
+// byte, five 52-byte records, 4 unused bytes and the CRC.
+inline constexpr std::size_t kArchiveRecordSize = 52;
+inline constexpr int kArchiveRecordsPerPage = 5;
+inline constexpr int kArchivePages = 512;
+inline constexpr int kArchiveRecords = kArchivePages * kArchiveRecordsPerPage;  // 2560
+inline constexpr std::size_t kArchiveRecordsOffset = 1;  // after the sequence byte
+// DMPAFT: the host's stamp (date word, time word) and the console's answer
+// (page count, index of the first new record in the first page), each + CRC.
+inline constexpr std::size_t kArchiveStampSize = 4;
+inline constexpr std::size_t kArchiveAnnounceSize = 4;
+// Byte 42 of a record: 0x00 revision B, 0xFF revision A (older layout).
+inline constexpr std::size_t kArchiveTypeOffset = 42;
+inline constexpr std::uint8_t kArchiveRevisionB = 0x00;
+inline constexpr std::uint8_t kArchiveRevisionA = 0xFF;
+// A record slot the console never wrote has the date stamp 0xFFFF.
+inline constexpr std::uint16_t kArchiveUnwritten = 0xFFFF;
+
+// Archive date stamp: day + month × 32 + (year − 2000) × 512; time: hour × 100 + minute.
+inline constexpr std::uint16_t EncodeArchiveDate(int year, int month, int day) {
+  return static_cast<std::uint16_t>(day + month * 32 + (year - 2000) * 512);
+}
+
 // Number of sensors of each kind in LOOP.
 inline constexpr int kExtraTempCount = 7;
 inline constexpr int kExtraHumCount = 7;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Does all set-up, runs every fuzz target for a bounded time (FUZZ_SECONDS
-# each, default 30; scripts/fuzz.sh), then builds and runs the whole suite in
+# Does all set-up, checks the formatting and the direction of the layers'
+# includes (scripts/check_layers.sh), runs every fuzz target for a bounded
+# time (FUZZ_SECONDS each, default 30; scripts/fuzz.sh), then builds and runs the whole suite in
 # the three builds: Release (warnings as errors), ASan+UBSan, TSan.
 # Exits non-zero on any failure. Tests run four at a time (the test presets):
 # most end-to-end tests wait on timed faults rather than use a core.
@@ -10,6 +11,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/setup.sh
 scripts/check_format.sh
+scripts/check_layers.sh
 presets=("$@")
 [ ${#presets[@]} -eq 0 ] && presets=(fuzz release asan tsan)
 jobs=$(nproc)

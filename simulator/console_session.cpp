@@ -59,6 +59,14 @@ void ConsoleSession::OnByte(std::uint8_t b, TimePoint now, std::vector<Outgoing>
     if (host_bytes_.size() == host_block_size_ + p::kCrcSize) FinishHostBlock(out);
     return;
   }
+  if (mode_ == Mode::kArchiveStart || mode_ == Mode::kArchivePages) {
+    if (b == p::kAck || b == p::kNak || b == p::kEsc) {
+      OnArchiveByte(b, out);
+      return;
+    }
+    // Anything else abandons the download and is read as usual (a wake-up).
+    mode_ = Mode::kIdle;
+  }
   if (mode_ == Mode::kLoop) {
     // Any byte (a lone line end) stops a LOOP/LPS run.
     mode_ = Mode::kIdle;
@@ -108,7 +116,9 @@ void ConsoleSession::Poll(TimePoint now, std::vector<Outgoing>& out) {
     next_packet_ += std::chrono::milliseconds(core_.options().loop_interval_ms);
     if (loop_remaining_ <= 0) mode_ = Mode::kIdle;
   }
-  if (mode_ == Mode::kIdle && !asleep_ && now - last_input_ > kDozeAfter) {
+  const bool archive = mode_ == Mode::kArchiveStart || mode_ == Mode::kArchivePages;
+  if ((mode_ == Mode::kIdle || archive) && !asleep_ && now - last_input_ > kDozeAfter) {
+    mode_ = Mode::kIdle;  // a download the host stopped answering is given up
     asleep_ = true;
     line_.clear();
   }
@@ -116,7 +126,10 @@ void ConsoleSession::Poll(TimePoint now, std::vector<Outgoing>& out) {
 
 std::optional<ConsoleSession::TimePoint> ConsoleSession::NextDue() const {
   if (mode_ == Mode::kLoop && loop_remaining_ > 0) return next_packet_;
-  if (!asleep_ && mode_ == Mode::kIdle) return last_input_ + kDozeAfter + std::chrono::seconds(1);
+  if (!asleep_ &&
+      (mode_ == Mode::kIdle || mode_ == Mode::kArchiveStart || mode_ == Mode::kArchivePages)) {
+    return last_input_ + kDozeAfter + std::chrono::seconds(1);
+  }
   return std::nullopt;
 }
 
@@ -181,11 +194,77 @@ void ConsoleSession::SendLoopPacket(std::vector<Outgoing>& out) {
       false, out);
 }
 
+void ConsoleSession::OnArchiveByte(std::uint8_t b, std::vector<Outgoing>& out) {
+  if (b == p::kEsc) {
+    mode_ = Mode::kIdle;
+    return;
+  }
+  if (mode_ == Mode::kArchiveStart) {
+    if (b != p::kAck) return;
+    mode_ = Mode::kArchivePages;
+    archive_page_ = 0;
+  } else if (b == p::kAck) {
+    ++archive_page_;
+  }  // NAK: the same page again
+  if (archive_page_ >= archive_plan_.pages) {
+    mode_ = Mode::kIdle;
+    return;
+  }
+  SendArchivePage(out);
+}
+
+void ConsoleSession::SendArchivePage(std::vector<Outgoing>& out) {
+  Faults& f = core_.faults();
+  const int physical = archive_plan_.first_slot / p::kArchiveRecordsPerPage + archive_page_;
+  std::vector<std::uint8_t> page =
+      core_.archive().Page(physical, static_cast<std::uint8_t>(archive_page_ & 0xFF));
+  bool corrupt = archive_page_ == f.archive_dead_page;
+  if (archive_page_ == f.archive_bad_page) {
+    corrupt = true;
+    f.archive_bad_page = -1;
+  }
+  if (corrupt) page[page.size() - 1] ^= 0x5A;
+  if (archive_page_ == f.archive_drop) {
+    f.archive_drop = -1;
+    page.resize(page.size() / 2);
+    out.push_back({std::move(page), {}, true});
+    mode_ = Mode::kIdle;
+    return;
+  }
+  Reply(std::move(page), out);
+}
+
 void ConsoleSession::FinishHostBlock(std::vector<Outgoing>& out) {
   mode_ = Mode::kIdle;
   const bool good = p::CrcBlockValid(host_bytes_);
+  if (host_block_ == HostBlock::kDmpAft) {
+    if (!good) {
+      // Asked again: the stamp is expected once more.
+      Reply({p::kNak}, out);
+      mode_ = Mode::kHostBlock;
+      host_bytes_.clear();
+      return;
+    }
+    const auto date = static_cast<std::uint16_t>(host_bytes_[0] | (host_bytes_[1] << 8));
+    const auto time = static_cast<std::uint16_t>(host_bytes_[2] | (host_bytes_[3] << 8));
+    Faults& f = core_.faults();
+    core_.Tick();
+    archive_plan_ = core_.archive().After(date, time, f.archive_stamp_miss);
+    f.archive_stamp_miss = false;
+    std::vector<std::uint8_t> announce{static_cast<std::uint8_t>(archive_plan_.pages & 0xFF),
+                                       static_cast<std::uint8_t>(archive_plan_.pages >> 8),
+                                       static_cast<std::uint8_t>(archive_plan_.first_index), 0};
+    p::AppendCrc(announce);
+    ReplyBlock(std::move(announce), true, out);
+    if (mode_ == Mode::kIdle) mode_ = Mode::kArchiveStart;  // unless the link dropped
+    return;
+  }
   if (!good) {
     Reply({p::kCancel}, out);
+    return;
+  }
+  if (host_block_ == HostBlock::kSetTime && core_.faults().settime_nak) {
+    Reply({p::kNak}, out);
     return;
   }
   if (host_block_ == HostBlock::kSetTime) {
@@ -195,7 +274,7 @@ void ConsoleSession::FinishHostBlock(std::vector<Outgoing>& out) {
       Reply({p::kCancel}, out);
       return;
     }
-    core_.SetConsoleTime(MakeConsoleSeconds(year, month, day, hour, min, sec));
+    core_.SetWallTime(MakeConsoleSeconds(year, month, day, hour, min, sec));
   } else if (host_block_ == HostBlock::kEebwr) {
     core_.eeprom().Write(host_block_addr_, host_bytes_.data(), host_block_size_);
   }
@@ -249,7 +328,25 @@ void ConsoleSession::Execute(const std::string& line, TimePoint now, std::vector
     core_.Tick();
     ReplyBlock(EncodeHiLows(core_.model().HighsLows()), true, out);
   } else if (cmd == p::kCmdGetTime && expect_args(0)) {
-    ReplyBlock(EncodeTime(BreakDown(core_.ConsoleNow())), true, out);
+    ReplyBlock(EncodeTime(BreakDown(core_.WallNow())), true, out);
+  } else if (cmd == p::kCmdDmpAft && expect_args(0)) {
+    ack();
+    mode_ = Mode::kHostBlock;
+    host_block_ = HostBlock::kDmpAft;
+    host_block_size_ = p::kArchiveStampSize;
+    host_bytes_.clear();
+  } else if (cmd == p::kCmdDmp && expect_args(0)) {
+    // The whole memory from its oldest record, without the stamp exchange.
+    core_.Tick();
+    archive_plan_ = core_.archive().After(0, 0, true);
+    ack();
+    archive_page_ = 0;
+    mode_ = Mode::kArchivePages;
+    if (archive_plan_.pages == 0) {
+      mode_ = Mode::kIdle;
+    } else {
+      SendArchivePage(out);
+    }
   } else if (cmd == p::kCmdCaled && expect_args(0)) {
     core_.Tick();
     ReplyBlock(EncodeCalibration(core_.model().Current()), true, out);
@@ -341,8 +438,11 @@ void ConsoleSession::Execute(const std::string& line, TimePoint now, std::vector
     core_.eeprom().SetS8(ee::kHumInCal, 0);
     for (std::size_t i = 0; i < ee::kHumCalCount; ++i) core_.eeprom().SetS8(ee::kHumCal + i, 0);
     ack();
-  } else if ((cmd == p::kCmdClrLog || cmd == p::kCmdClrBits || cmd == p::kCmdClrData ||
-              cmd == p::kCmdNewSetup || cmd == p::kCmdStart || cmd == p::kCmdStop) &&
+  } else if (cmd == p::kCmdClrLog && expect_args(0)) {
+    core_.ClearArchive();
+    ack();
+  } else if ((cmd == p::kCmdClrBits || cmd == p::kCmdClrData || cmd == p::kCmdNewSetup ||
+              cmd == p::kCmdStart || cmd == p::kCmdStop) &&
              expect_args(0)) {
     ack();
   } else if ((cmd == p::kCmdPutRain || cmd == p::kCmdPutEt) && expect_args(1)) {
@@ -361,6 +461,7 @@ void ConsoleSession::Execute(const std::string& line, TimePoint now, std::vector
       return;
     }
     core_.eeprom().SetU8(ee::kArchivePeriod, static_cast<std::uint8_t>(m));
+    core_.ClearArchive();  // a new interval clears the archive
     ack();
   } else if (cmd == p::kCmdBaud && expect_args(1)) {
     long rate = 0;

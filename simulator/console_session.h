@@ -28,8 +28,8 @@ class ConsoleSession final : public PortSession {
   bool asleep() const { return asleep_; }
 
  private:
-  enum class Mode { kIdle, kLoop, kHostBlock };
-  enum class HostBlock { kSetTime, kEebwr, kCalfix };
+  enum class Mode { kIdle, kLoop, kHostBlock, kArchiveStart, kArchivePages };
+  enum class HostBlock { kSetTime, kEebwr, kCalfix, kDmpAft };
 
   void OnByte(std::uint8_t b, TimePoint now, std::vector<Outgoing>& out);
   void Execute(const std::string& line, TimePoint now, std::vector<Outgoing>& out);
@@ -39,6 +39,9 @@ class ConsoleSession final : public PortSession {
   // A CRC-carrying block, preceded by ACK when `ack`.
   void ReplyBlock(std::vector<std::uint8_t> block, bool ack, std::vector<Outgoing>& out);
   void SendLoopPacket(std::vector<Outgoing>& out);
+  // DMPAFT/DMP: the host's answer after the announcement or a page.
+  void OnArchiveByte(std::uint8_t b, std::vector<Outgoing>& out);
+  void SendArchivePage(std::vector<Outgoing>& out);
 
   SimulatorCore& core_;
   bool asleep_ = true;
@@ -56,6 +59,9 @@ class ConsoleSession final : public PortSession {
   int loop_mask_ = 1;
   bool next_is_loop2_ = false;
   TimePoint next_packet_;
+  // Archive download under way: what it sends and the page due.
+  ArchiveMemory::Plan archive_plan_;
+  int archive_page_ = 0;
   // The last CRC block sent, for a NAK resend.
   std::vector<std::uint8_t> last_block_;
 };

@@ -38,6 +38,30 @@
 //   EE <addr hex> <count hex>   OK <hex bytes>       EEPROM read, e.g. "OK 05 FA 0E"
 //   EESET <addr hex> <hex>...   OK                   EEPROM write of bytes, e.g. "EESET 54 CB 02"
 //   STATS                       OK connections=N commands=N bytes_in=N bytes_out=N client=0|1
+//   FAULTS ARCHIVE              OK bad_page=N dead_page=N drop=N stamp_miss=0|1 settime_nak=0|1
+//                               clock_ahead=S dst_changes=N   the archive and clock faults
+//   ARCHIVE                     OK records=N period=MIN [oldest=YYYY-MM-DDTHH:MM newest=...]
+//   ARCHIVE GET <i> [n]         OK <record>;<record>...  n records (default 1) from the i-th
+//                                                    (0 = the oldest): "empty" for a slot never
+//                                                    written, else "date=YYYY-MM-DD time=HH:MM
+//                                                    type=0 out_temp=.. hi_out_temp low_out_temp
+//                                                    in_temp barometer rain hi_rain_rate solar
+//                                                    hi_solar uv hi_uv et wind_samples avg_wind
+//                                                    hi_wind hi_wind_dir prevailing_dir in_hum
+//                                                    out_hum forecast_rule leaf_temp1..2
+//                                                    leaf_wet1..2 extra_hum1..2 soil_temp1..4
+//                                                    soil_moist1..4 extra_temp1..3" in the units
+//                                                    the record stores (°F, inHg, rain clicks,
+//                                                    inches of ET, mph) but directions in degrees
+//   ARCHIVE CLEAR               OK                   empties the memory (as CLRLOG)
+//
+// The archive memory: a ring of 2560 records (512 pages of 5). Unless started with
+// --archive-empty it holds, when first used, the 2560 records of the intervals before the start
+// time (a second model run from 2560 intervals earlier), the oldest at the start of the ring.
+// The model adds one record at the end of each interval of EEPROM ARCHIVE_PERIOD as its clock
+// advances (RATE and STEP included), stamped with the console's clock (see CLOCK_AHEAD and
+// DST_* below); SETPER and CLRLOG empty it. DMPAFT finds the first record carrying the stamp
+// and sends the records after it, or the whole memory from the oldest record when none does.
 //
 // Faults (each applies to the console ports, TCP and pseudo-terminal alike)
 //
@@ -49,6 +73,23 @@
 //   DROP_MID                the next binary reply stops after half its bytes and the TCP
 //                           connection is closed (on the pseudo-terminal: the rest is never sent)
 //   SLOW <ms>               every byte sent waits that many milliseconds first
+//   ARCHIVE_BAD_PAGE <n>    page n (0 = the first) of the next download goes out once with a bad
+//                           CRC; the NAK gets it again, good
+//   ARCHIVE_DEAD_PAGE <n>   page n of every download goes out with a bad CRC, resends included
+//   ARCHIVE_DROP <n>        the link drops in the middle of page n of the next download (TCP:
+//                           closed; pseudo-terminal: the rest is never sent)
+//   ARCHIVE_STAMP_MISS      the next DMPAFT does not find its stamp: the whole memory is sent
+//   ARCHIVE_HOLE <i>        record i of the memory (0 = the oldest) becomes a slot never written
+//   ARCHIVE_UNKNOWN <i>     record i gets an unknown record type (0x5A)
+//   ARCHIVE_REV_A <i>       record i gets the record type of the older layout (0xFF)
+//   SETTIME_NAK             SETTIME's time block is answered NAK and the clock is left alone
+//   CLOCK_AHEAD <s>         the console's clock (GETTIME, CLOCK, archive stamps) runs s seconds
+//                           ahead; the model keeps its time. SETTIME clears it
+//   DST_BACK <YYYY-MM-DDTHH:MM:SS>     from that time on the console's clock, it shows one hour
+//                           less (the autumn hour repeats in the archive stamps)
+//   DST_FORWARD <YYYY-MM-DDTHH:MM:SS>  from then on it shows one hour more (the spring hour
+//                           does not exist); OFF or SETTIME removes every such change
+//   (FAULT CLEAR switches these off too; the record changes stay.)
 //
 // Names (values in the units the console packets carry, decimal point ".")
 //
@@ -61,11 +102,13 @@
 //     dew_point heat_index wind_chill thsw                         °F, whole
 //     inside_hum outside_hum extra_hum1..7                         %
 //     wind_speed wind_gust10                                       mph, whole
-//     wind_avg10 wind_avg2                                         mph, 0.1 (LOOP sends avg10
-//     whole) wind_dir wind_gust10_dir                                     degrees 1–360 rain_rate
-//     clicks/hour storm_rain day_rain month_rain year_rain                     clicks rain_15min
-//     rain_1h rain_24h                                  clicks storm_start    YYYYMMDD, or "--"
-//     when no storm runs day_et                                                       inches, 0.001
+//     wind_avg10 wind_avg2                                         mph, 0.1 (LOOP: whole)
+//     wind_dir wind_gust10_dir                                     degrees 1–360
+//     rain_rate                                                    clicks/hour
+//     storm_rain day_rain month_rain year_rain                     clicks
+//     rain_15min rain_1h rain_24h                                  clicks
+//     storm_start                                                  YYYYMMDD, "--" without storm
+//     day_et                                                       inches, 0.001
 //     month_et year_et                                             inches, 0.01
 //     uv             UV index, 0.1
 //     solar          W/m²

@@ -33,6 +33,8 @@ void PrintHelp() {
       "  --rate X              console clock speed relative to the host (default 1)\n"
       "  --baud N              pace output like a serial line at N baud (10 bits a byte)\n"
       "  --loop-interval MS    time between LOOP packets (default 2000)\n"
+      "  --archive-empty       start with an empty archive memory (default: full, the\n"
+      "                        2560 records before the start time)\n"
       "  --replay FILE         answer as the recorded console of FILE (TV_STATION_RECORD)\n"
       "  --verbose             log every byte received and sent on stderr\n"
       "  --help                this text\n"
@@ -116,6 +118,8 @@ int main(int argc, char** argv) {
       if (!value(v) || (core.loop_interval_ms = std::atoi(v.c_str())) < 0) {
         return Fail("--loop-interval needs milliseconds");
       }
+    } else if (arg == "--archive-empty") {
+      core.archive_empty = true;
     } else if (arg == "--replay") {
       if (!value(replay_path)) return Fail("--replay needs a file");
     } else if (arg == "--verbose" || arg == "-v") {

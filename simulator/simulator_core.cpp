@@ -1,5 +1,6 @@
 #include "simulator/simulator_core.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -79,6 +80,28 @@ long ReadField(const EepromImage& e, const ee::Field& f, std::size_t i) {
   return 0;
 }
 
+// A console that has been running for weeks: the model run over the 2560
+// intervals before the start time, in coarse steps. Started on an interval
+// boundary, it makes exactly the records the memory holds.
+std::vector<ArchiveEntry> ArchiveHistory(const Scenario& scenario, EepromImage eeprom,
+                                         std::uint64_t seed, std::int64_t start) {
+  const int period = std::max<int>(1, eeprom.U8(ee::kArchivePeriod)) * 60;
+  const std::int64_t last = start / period * period;
+  WeatherModel history(scenario, seed * 7919 + 17);
+  history.Start(last - static_cast<std::int64_t>(protocol::kArchiveRecords) * period, eeprom);
+  history.StartArchiving();
+  history.AdvanceTo(start, eeprom, std::min(60.0, period / 5.0));
+  std::vector<ArchiveEntry> out;
+  for (auto& [end, entry] : history.TakeArchived()) {
+    if (end > start) continue;
+    const ConsoleTime c = BreakDown(end);
+    entry.date = protocol::EncodeArchiveDate(c.year, c.month, c.day);
+    entry.time = protocol::EncodeTimeOfDay(c.hour, c.minute);
+    out.push_back(std::move(entry));
+  }
+  return out;
+}
+
 }  // namespace
 
 SimulatorCore::SimulatorCore(const Scenario& scenario, const CoreOptions& options)
@@ -91,6 +114,104 @@ SimulatorCore::SimulatorCore(const Scenario& scenario, const CoreOptions& option
   base_console_ = options.start >= 0 ? options.start : HostLocalNow();
   base_steady_ = std::chrono::steady_clock::now();
   model_.Start(base_console_, eeprom_);
+  // Records from here on come from the model as its clock advances; the
+  // ones before are made by a second model in the background.
+  start_time_ = base_console_;
+  history_done_ = options.archive_empty;
+  model_.StartArchiving();
+  if (!history_done_) {
+    history_ = std::async(std::launch::async, ArchiveHistory, std::cref(scenario_), eeprom_,
+                          options.seed, start_time_)
+                   .share();
+  }
+}
+
+int SimulatorCore::ArchivePeriodSeconds() const {
+  return std::max<int>(1, eeprom_.U8(ee::kArchivePeriod)) * 60;
+}
+
+std::int64_t SimulatorCore::WallTime(std::int64_t t) const {
+  std::int64_t wall = t + skew_;
+  for (const auto& [from, delta] : transitions_) {
+    if (t >= from) wall += delta;
+  }
+  return wall;
+}
+
+void SimulatorCore::SetWallTime(std::int64_t wall) {
+  skew_ = 0;
+  transitions_.clear();
+  SetConsoleTime(wall);
+}
+
+void SimulatorCore::StampAndWrite(ArchiveEntry e, std::int64_t wall) {
+  const ConsoleTime c = BreakDown(wall);
+  e.date = protocol::EncodeArchiveDate(c.year, c.month, c.day);
+  e.time = protocol::EncodeTimeOfDay(c.hour, c.minute);
+  archive_.Write(e);
+}
+
+void SimulatorCore::DrainArchive() {
+  for (auto& [end, entry] : model_.TakeArchived()) StampAndWrite(std::move(entry), WallTime(end));
+}
+
+ArchiveMemory& SimulatorCore::archive() {
+  DrainArchive();
+  if (history_done_) return archive_;
+  history_done_ = true;
+  // The records before the start time, then what the live model archived since.
+  std::vector<ArchiveEntry> live;
+  for (int age = 0; age < archive_.Count(); ++age) live.push_back(archive_.AtAge(age));
+  archive_.Clear();
+  for (const ArchiveEntry& e : history_.get()) archive_.Write(e);
+  for (const ArchiveEntry& e : live) archive_.Write(e);
+  return archive_;
+}
+
+void SimulatorCore::ClearArchive() {
+  history_done_ = true;
+  archive_.Clear();
+  model_.TakeArchived();
+  model_.RestartArchiveInterval();
+}
+
+std::string SimulatorCore::HandleArchive(const std::vector<std::string>& w) {
+  Tick();
+  ArchiveMemory& memory = archive();
+  auto stamp = [](const ArchiveEntry& e) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d", 2000 + e.date / 512,
+                  (e.date / 32) % 16, e.date % 32, e.time / 100, e.time % 100);
+    return std::string(buf);
+  };
+  if (w.size() == 1) {
+    std::string out = "OK records=" + std::to_string(memory.Count()) +
+                      " period=" + std::to_string(ArchivePeriodSeconds() / 60);
+    if (memory.Count() > 0) {
+      out += " oldest=" + stamp(memory.AtAge(0)) +
+             " newest=" + stamp(memory.AtAge(memory.Count() - 1));
+    }
+    return out;
+  }
+  const std::string sub = Upper(w[1]);
+  if (sub == "CLEAR" && w.size() == 2) {
+    ClearArchive();
+    return "OK";
+  }
+  if (sub == "GET" && (w.size() == 3 || w.size() == 4)) {
+    long first = 0, count = 1;
+    if (!ParseLong(w[2], first) || (w.size() == 4 && !ParseLong(w[3], count)) || first < 0 ||
+        count < 1 || first + count > memory.Count()) {
+      return "ERR records 0.." + std::to_string(memory.Count() - 1);
+    }
+    std::string out = "OK ";
+    for (long i = first; i < first + count; ++i) {
+      if (i > first) out += ';';
+      out += DescribeArchiveEntry(memory.AtAge(static_cast<int>(i)));
+    }
+    return out;
+  }
+  return "ERR usage: ARCHIVE | ARCHIVE GET <first> [count] | ARCHIVE CLEAR";
 }
 
 std::int64_t SimulatorCore::ConsoleNow() const {
@@ -107,6 +228,7 @@ void SimulatorCore::SetConsoleTime(std::int64_t console_seconds) {
 
 void SimulatorCore::Tick() {
   if (!held_) model_.AdvanceTo(ConsoleNow(), eeprom_);
+  DrainArchive();
 }
 
 bool SimulatorCore::Get(const std::string& name, std::string& out) {
@@ -169,7 +291,7 @@ bool SimulatorCore::Get(const std::string& name, std::string& out) {
     return true;
   }
   if (name == "clock") {
-    out = FormatTime(ConsoleNow());
+    out = FormatTime(WallNow());
     return true;
   }
   return false;
@@ -227,6 +349,7 @@ bool SimulatorCore::Set(const std::string& name, const std::string& value, std::
 }
 
 std::string SimulatorCore::HandleControl(const std::string& line) {
+  DrainArchive();  // stamped before a clock fault changes the clock
   const std::vector<std::string> w = Words(line);
   if (w.empty()) return "ERR empty request";
   const std::string cmd = Upper(w[0]);
@@ -260,7 +383,7 @@ std::string SimulatorCore::HandleControl(const std::string& line) {
     return out;
   }
   if (cmd == "CLOCK") {
-    if (w.size() == 1) return "OK " + FormatTime(ConsoleNow());
+    if (w.size() == 1) return "OK " + FormatTime(WallNow());
     std::int64_t t;
     if (w.size() != 3 || !ParseTime(w[1], w[2], t)) return err("usage: CLOCK YYYY-MM-DD HH:MM:SS");
     SetConsoleTime(t);
@@ -279,6 +402,7 @@ std::string SimulatorCore::HandleControl(const std::string& line) {
     if (!ParseLong(w[1], s) || s < 0 || s > 400L * 86400) return err("bad step");
     SetConsoleTime(ConsoleNow() + s);
     model_.AdvanceTo(ConsoleNow(), eeprom_);
+    DrainArchive();
     return "OK";
   }
   if (cmd == "HOLD" && w.size() == 2) {
@@ -295,6 +419,8 @@ std::string SimulatorCore::HandleControl(const std::string& line) {
     const bool has_n = w.size() == 3 && ParseLong(w[2], n) && n >= 0;
     if (kind == "CLEAR") {
       faults_ = Faults{};
+      skew_ = 0;
+      transitions_.clear();
       return "OK";
     }
     if (kind == "SILENT") {
@@ -303,6 +429,30 @@ std::string SimulatorCore::HandleControl(const std::string& line) {
     }
     if (kind == "DROP_MID") {
       faults_.drop_mid = !off;
+      return "OK";
+    }
+    if (kind == "ARCHIVE_STAMP_MISS") {
+      faults_.archive_stamp_miss = !off;
+      return "OK";
+    }
+    if (kind == "SETTIME_NAK") {
+      faults_.settime_nak = !off;
+      return "OK";
+    }
+    if (kind == "DST_BACK" || kind == "DST_FORWARD") {
+      // From the given time on the console's clock, it shows one hour less
+      // (the autumn hour repeats) or one hour more (the spring hour is skipped).
+      if (off) {
+        transitions_.clear();
+        return "OK";
+      }
+      const auto t = w.size() == 3 ? w[2].find('T') : std::string::npos;
+      std::int64_t wall;
+      if (t == std::string::npos || !ParseTime(w[2].substr(0, t), w[2].substr(t + 1), wall)) {
+        return err("usage: FAULT " + kind + " YYYY-MM-DDTHH:MM:SS|OFF");
+      }
+      const std::int64_t now = ConsoleNow();
+      transitions_.emplace_back(wall - (WallTime(now) - now), kind == "DST_BACK" ? -3600 : 3600);
       return "OK";
     }
     if (!off && !has_n) return err("usage: FAULT " + kind + " <n>|OFF");
@@ -314,6 +464,26 @@ std::string SimulatorCore::HandleControl(const std::string& line) {
       faults_.garbage = off ? 0 : static_cast<int>(std::min(n, 4096L));
     } else if (kind == "SLOW") {
       faults_.slow_ms = off ? 0 : static_cast<int>(std::min(n, 10000L));
+    } else if (kind == "ARCHIVE_BAD_PAGE") {
+      faults_.archive_bad_page = off ? -1 : static_cast<int>(std::min(n, 1000L));
+    } else if (kind == "ARCHIVE_DEAD_PAGE") {
+      faults_.archive_dead_page = off ? -1 : static_cast<int>(std::min(n, 1000L));
+    } else if (kind == "ARCHIVE_DROP") {
+      faults_.archive_drop = off ? -1 : static_cast<int>(std::min(n, 1000L));
+    } else if (kind == "CLOCK_AHEAD") {
+      // Stamps and GETTIME run ahead; the model keeps its own time.
+      skew_ = off ? 0 : std::min(n, 400L * 86400);
+    } else if (kind == "ARCHIVE_HOLE" || kind == "ARCHIVE_UNKNOWN" || kind == "ARCHIVE_REV_A") {
+      // A record of the memory (0 = the oldest) made empty, of an unknown
+      // type, or of the older layout.
+      ArchiveMemory& memory = archive();
+      if (off || n >= memory.Count()) return err("record 0.." + std::to_string(memory.Count() - 1));
+      ArchiveEntry& e = memory.AtAge(static_cast<int>(n));
+      if (kind == "ARCHIVE_HOLE") {
+        e = ArchiveEntry{};
+      } else {
+        e.type = kind == "ARCHIVE_UNKNOWN" ? 0x5A : protocol::kArchiveRevisionA;
+      }
     } else {
       return err("unknown fault " + kind);
     }
@@ -351,6 +521,16 @@ std::string SimulatorCore::HandleControl(const std::string& line) {
       return err("range outside the EEPROM");
     }
     return "OK";
+  }
+  if (cmd == "ARCHIVE") return HandleArchive(w);
+  if (cmd == "FAULTS" && w.size() == 2 && Upper(w[1]) == "ARCHIVE") {
+    return "OK bad_page=" + std::to_string(faults_.archive_bad_page) +
+           " dead_page=" + std::to_string(faults_.archive_dead_page) +
+           " drop=" + std::to_string(faults_.archive_drop) +
+           " stamp_miss=" + std::to_string(faults_.archive_stamp_miss ? 1 : 0) +
+           " settime_nak=" + std::to_string(faults_.settime_nak ? 1 : 0) +
+           " clock_ahead=" + std::to_string(skew_) +
+           " dst_changes=" + std::to_string(transitions_.size());
   }
   if (cmd == "FAULTS") {
     return "OK silent=" + std::to_string(faults_.silent ? 1 : 0) +

@@ -2,8 +2,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <future>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "simulator/archive_memory.h"
 #include "simulator/eeprom_image.h"
 #include "simulator/scenario.h"
 #include "simulator/weather_model.h"
@@ -18,6 +22,12 @@ struct Faults {
   int garbage = 0;        // noise bytes replacing the next reply; 0 = off
   bool drop_mid = false;  // cut the next binary reply in half and hang up
   int slow_ms = 0;        // delay before every byte sent
+  // Archive download (page numbers count from 0 in each download; -1 off).
+  int archive_bad_page = -1;        // that page goes out once with a bad CRC
+  int archive_dead_page = -1;       // that page always goes out with a bad CRC
+  int archive_drop = -1;            // the link drops in the middle of that page
+  bool archive_stamp_miss = false;  // the next DMPAFT does not find its stamp
+  bool settime_nak = false;         // SETTIME's time block is answered NAK
 };
 
 struct Stats {
@@ -32,6 +42,9 @@ struct CoreOptions {
   double rate = 1.0;
   int loop_interval_ms = 2000;
   int baud = 0;  // 0: no throttling
+  // The archive memory starts empty instead of holding the 2560 records
+  // before the start time.
+  bool archive_empty = false;
 };
 
 // The console as the ports and the control channel share it: clock, model,
@@ -48,6 +61,18 @@ class SimulatorCore {
   void SetConsoleTime(std::int64_t console_seconds);
   // Brings the model up to the clock unless it is held.
   void Tick();
+  // What the console's clock shows at console time `t`: the model's time
+  // plus a clock set in the future and daylight-saving changes.
+  std::int64_t WallTime(std::int64_t t) const;
+  std::int64_t WallNow() const { return WallTime(ConsoleNow()); }
+  // SETTIME: the clock shows `wall` from now on, without offsets.
+  void SetWallTime(std::int64_t wall);
+
+  // The archive memory, filled with the records before the start time on
+  // first use unless it started empty.
+  ArchiveMemory& archive();
+  // CLRLOG, SETPER: the memory is emptied and not filled again.
+  void ClearArchive();
 
   WeatherModel& model() { return model_; }
   EepromImage& eeprom() { return eeprom_; }
@@ -65,6 +90,11 @@ class SimulatorCore {
 
  private:
   bool Set(const std::string& name, const std::string& value, std::string& error);
+  std::string HandleArchive(const std::vector<std::string>& w);
+  // Writes the records the model closed since the last time.
+  void DrainArchive();
+  int ArchivePeriodSeconds() const;
+  void StampAndWrite(ArchiveEntry e, std::int64_t wall);
 
   const Scenario& scenario_;
   CoreOptions options_;
@@ -78,6 +108,16 @@ class SimulatorCore {
   std::int64_t base_console_ = 0;
   std::chrono::steady_clock::time_point base_steady_;
   double rate_ = 1.0;
+  // Archive.
+  std::int64_t start_time_ = 0;
+  ArchiveMemory archive_;
+  bool history_done_ = false;
+  // The records before the start time, made in the background from start-up.
+  std::shared_future<std::vector<ArchiveEntry>> history_;
+  // Wall clock offsets: a clock set ahead, and daylight-saving changes as
+  // (console time from which it applies, seconds added).
+  std::int64_t skew_ = 0;
+  std::vector<std::pair<std::int64_t, int>> transitions_;
 };
 
 }  // namespace tv::sim

@@ -14,7 +14,6 @@ namespace ee = protocol::eeprom;
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kMaxStep = 10.0;
 
 double Round(double v, double step) {
   return std::round(v / step) * step;
@@ -186,13 +185,13 @@ void WeatherModel::Start(std::int64_t t, const EepromImage& e) {
   AdvanceTo(t, e);
 }
 
-void WeatherModel::AdvanceTo(std::int64_t t, const EepromImage& e) {
+void WeatherModel::AdvanceTo(std::int64_t t, const EepromImage& e, double max_step) {
   if (!started_) {
     Start(t, e);
     return;
   }
   while (time_ < t) {
-    const double dt = std::min<double>(kMaxStep, static_cast<double>(t - time_));
+    const double dt = std::min<double>(std::max(1.0, max_step), static_cast<double>(t - time_));
     const ConsoleTime before = BreakDown(time_);
     time_ += static_cast<std::int64_t>(dt);
     RollOver(before, BreakDown(time_));
@@ -320,14 +319,23 @@ void WeatherModel::Step(double dt, const EepromImage& e) {
   ComputeAlarms(e);
   ApplyPins();
   // ET accumulates from the sunshine actually reported.
+  double et_now = 0;
   if (readings_.solar && readings_.outside_temp) {
     const double et =
         *readings_.solar * hours * 0.00028 * (1.0 + (*readings_.outside_temp - 50.0) / 100.0);
-    day_et_ += std::max(0.0, et);
-    month_et_ += std::max(0.0, et);
-    year_et_ += std::max(0.0, et);
+    et_now = std::max(0.0, et);
+    day_et_ += et_now;
+    month_et_ += et_now;
+    year_et_ += et_now;
   }
   Accumulate();
+  if (archiving_) {
+    const int period_s = std::max<int>(1, e.U8(ee::kArchivePeriod)) * 60;
+    accumulator_.Add(readings_, ArchiveStep{time_, dt, clicks_now, et_now}, period_s,
+                     [this](std::int64_t end, ArchiveEntry entry) {
+                       archived_.emplace_back(end, std::move(entry));
+                     });
+  }
 }
 
 void WeatherModel::Compute(const EepromImage& e) {
@@ -614,6 +622,12 @@ void WeatherModel::Accumulate() {
     Observe(h.soil_moist[i], r.soil_moist[i], hhmm);
     Observe(h.leaf_wet[i], r.leaf_wet[i], hhmm);
   }
+}
+
+std::vector<std::pair<std::int64_t, ArchiveEntry>> WeatherModel::TakeArchived() {
+  std::vector<std::pair<std::int64_t, ArchiveEntry>> out;
+  out.swap(archived_);
+  return out;
 }
 
 bool WeatherModel::Pin(const std::string& name, const Value& v) {

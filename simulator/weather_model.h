@@ -6,7 +6,9 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "simulator/archive_memory.h"
 #include "simulator/eeprom_image.h"
 #include "simulator/readings.h"
 #include "simulator/scenario.h"
@@ -41,8 +43,16 @@ class WeatherModel {
   // midnight so that the day's highs and lows and the 3-hour barometer
   // history are filled.
   void Start(std::int64_t t, const EepromImage& ee);
-  // Runs the model forward to `t` in steps of at most 10 s.
-  void AdvanceTo(std::int64_t t, const EepromImage& ee);
+  // Runs the model forward to `t` in steps of at most `max_step` seconds.
+  void AdvanceTo(std::int64_t t, const EepromImage& ee, double max_step = 10.0);
+  // From now on, closes an archive record at the end of each archive
+  // interval (EEPROM ARCHIVE_PERIOD) from the steps within it.
+  void StartArchiving() { archiving_ = true; }
+  // The records closed since the last call, each with the console time that
+  // ends its interval, oldest first.
+  std::vector<std::pair<std::int64_t, ArchiveEntry>> TakeArchived();
+  // Forgets the interval being collected (the archive was cleared).
+  void RestartArchiveInterval() { accumulator_ = ArchiveAccumulator{}; }
   std::int64_t Time() const { return time_; }
 
   Readings& Current() { return readings_; }
@@ -92,6 +102,9 @@ class WeatherModel {
   Readings readings_;
   HiLows hilows_;
   std::map<std::string, Value> pins_;
+  bool archiving_ = false;
+  ArchiveAccumulator accumulator_;
+  std::vector<std::pair<std::int64_t, ArchiveEntry>> archived_;
 };
 
 }  // namespace tv::sim

@@ -90,7 +90,7 @@ Deadline ConsoleLink::BlockDeadline(std::size_t bytes) const {
   const int baud = stream_->BaudRate() > 0 ? stream_->BaudRate() : proto::kDefaultBaud;
   const auto wire = std::chrono::microseconds(static_cast<long long>(bytes) * proto::kBitsPerByte *
                                               1'000'000 / baud);
-  return SteadyClock::now() + timings_.block_margin + wire + wire / 2;
+  return stream_->Now() + timings_.block_margin + wire + wire / 2;
 }
 
 bool ConsoleLink::Wake() {
@@ -98,14 +98,22 @@ bool ConsoleLink::Wake() {
     last_error_ = LinkError::kInterrupted;
     return false;
   }
-  stream_->DiscardInput();
   for (int attempt = 0; attempt < timings_.wake_attempts; ++attempt) {
+    // Stray input (the end of a reply abandoned earlier) would be taken for
+    // the wake-up reply. A flush that meets its bound leaves a talking line
+    // to the wake-up reply's own limit.
+    const IoStatus flushed = stream_->DiscardInput();
+    if (flushed == IoStatus::kClosed || flushed == IoStatus::kInterrupted) {
+      last_error_ = FromIo(flushed);
+      if (recorder_ && flushed == IoStatus::kClosed) recorder_->Closed();
+      return false;
+    }
     if (!Send("wake-up", AsBytes(proto::kWakeRequest))) return false;
-    const Deadline deadline = SteadyClock::now() + timings_.wake_timeout;
+    const Deadline deadline = stream_->Now() + timings_.wake_timeout;
     // Accept stray line ends around the reply: look for LF followed by CR.
     std::vector<std::uint8_t> seen;
     bool prev_lf = false;
-    for (;;) {
+    while (seen.size() < kWakeReplyLimit) {
       std::uint8_t byte = 0;
       std::size_t got = 0;
       const IoStatus status = ReadSome({&byte, 1}, got, deadline);
@@ -123,8 +131,7 @@ bool ConsoleLink::Wake() {
       }
       prev_lf = byte == proto::kLf;
     }
-    TraceFrame("< ", "wake-up reply (none)", seen);
-    stream_->DiscardInput();
+    TraceFrame("< ", seen.empty() ? "wake-up reply (none)" : "wake-up reply (no LF CR)", seen);
   }
   last_error_ = LinkError::kNoWake;
   return false;
@@ -137,7 +144,7 @@ bool ConsoleLink::SendCommand(std::string_view command) {
 }
 
 LinkError ConsoleLink::ReadAck() {
-  Deadline deadline = SteadyClock::now() + timings_.reply_timeout;
+  Deadline deadline = stream_->Now() + timings_.reply_timeout;
   std::vector<std::uint8_t> seen;
   bool prev_lf = false;
   for (;;) {
@@ -154,9 +161,13 @@ LinkError ConsoleLink::ReadAck() {
       TraceFrame("< ", "unexpected reply", seen);
       return LinkError::kNoReply;
     }
+    if (seen.size() >= kAckPrefixLimit) {
+      TraceFrame("< ", "line ends and no ACK", seen);
+      return LinkError::kTooLong;
+    }
     // A bare line end is how a console refuses a command it does not know.
     if (prev_lf && byte == proto::kCr) {
-      deadline = std::min(deadline, SteadyClock::now() + timings_.refusal_grace);
+      deadline = std::min(deadline, stream_->Now() + timings_.refusal_grace);
     }
     prev_lf = byte == proto::kLf;
   }
@@ -172,7 +183,8 @@ std::optional<std::vector<std::uint8_t>> ConsoleLink::Binary(std::string_view co
     if (!Wake()) return std::nullopt;
     if (!SendCommand(command)) return std::nullopt;
     last_error_ = ReadAck();
-    if (last_error_ == LinkError::kClosed || last_error_ == LinkError::kInterrupted) {
+    if (last_error_ == LinkError::kClosed || last_error_ == LinkError::kInterrupted ||
+        last_error_ == LinkError::kTooLong) {
       return std::nullopt;
     }
     if (last_error_ != LinkError::kNone) continue;
@@ -212,13 +224,20 @@ std::optional<std::vector<std::string>> ConsoleLink::Text(std::string_view comma
     std::vector<std::string> tokens;
     std::string current;
     std::vector<std::uint8_t> seen;
-    const Deadline deadline = BlockDeadline(64 * (lines + 1));
-    const Deadline first_deadline = SteadyClock::now() + timings_.reply_timeout;
+    const std::size_t limit = kTextLineBudget * (lines + 1);
+    const Deadline deadline = BlockDeadline(limit);
+    const Deadline first_deadline = stream_->Now() + timings_.reply_timeout;
     bool refused = false;
+    last_error_ = LinkError::kNone;
     while (tokens.size() < lines + 1) {
+      if (seen.size() >= limit) {
+        last_error_ = LinkError::kTooLong;
+        break;
+      }
       std::uint8_t buf[128];
       std::size_t got = 0;
-      const IoStatus status = ReadSome(buf, got, seen.empty() ? first_deadline : deadline);
+      const std::size_t want = std::min(sizeof buf, limit - seen.size());
+      const IoStatus status = ReadSome({buf, want}, got, seen.empty() ? first_deadline : deadline);
       if (status != IoStatus::kOk) {
         last_error_ = FromIo(status);
         break;
@@ -237,7 +256,8 @@ std::optional<std::vector<std::string>> ConsoleLink::Text(std::string_view comma
       if (refused) break;
     }
     TraceFrame("< ", name + " reply", seen);
-    if (last_error_ == LinkError::kClosed || last_error_ == LinkError::kInterrupted) {
+    if (last_error_ == LinkError::kClosed || last_error_ == LinkError::kInterrupted ||
+        last_error_ == LinkError::kTooLong) {
       return std::nullopt;
     }
     if (!refused && tokens.size() >= lines + 1) {
@@ -250,6 +270,48 @@ std::optional<std::vector<std::string>> ConsoleLink::Text(std::string_view comma
     if (refused) return std::nullopt;  // "NO" or garbage: asking again will not help
   }
   return std::nullopt;
+}
+
+bool ConsoleLink::SendLine(std::string_view command) {
+  return SendCommand(command);
+}
+
+bool ConsoleLink::SendBytes(std::string_view what, std::span<const std::uint8_t> bytes) {
+  return Send(what, bytes);
+}
+
+LinkError ConsoleLink::ReadAnswer(std::uint8_t& byte) {
+  Deadline deadline = stream_->Now() + timings_.reply_timeout;
+  std::vector<std::uint8_t> seen;
+  bool prev_lf = false;
+  for (;;) {
+    std::size_t got = 0;
+    const IoStatus status = ReadSome({&byte, 1}, got, deadline);
+    if (status != IoStatus::kOk) {
+      TraceFrame("< ", "no answer", seen);
+      return last_error_ = FromIo(status);
+    }
+    if (byte != proto::kLf && byte != proto::kCr) {
+      seen.push_back(byte);
+      TraceFrame("< ", "answer", seen);
+      return last_error_ = LinkError::kNone;
+    }
+    seen.push_back(byte);
+    if (seen.size() >= kAckPrefixLimit) {
+      TraceFrame("< ", "line ends and no answer", seen);
+      return last_error_ = LinkError::kTooLong;
+    }
+    if (prev_lf && byte == proto::kCr) {
+      deadline = std::min(deadline, stream_->Now() + timings_.refusal_grace);
+    }
+    prev_lf = byte == proto::kLf;
+  }
+}
+
+LinkError ConsoleLink::ReadBlock(std::string_view what, std::span<std::uint8_t> out) {
+  const IoStatus status = ReadExact(out, BlockDeadline(out.size()));
+  TraceFrame("< ", std::string(what), out);
+  return last_error_ = FromIo(status);
 }
 
 }  // namespace tv::stationlib

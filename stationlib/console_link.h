@@ -39,6 +39,7 @@ enum class LinkError {
   kNoWake,       // the console never answered the wake-up
   kNoReply,      // no acknowledgement or no complete reply in time
   kBadCrc,       // the block kept failing its CRC
+  kTooLong,      // the reply ran past the largest size its command can have
   kClosed,       // the line or the connection went away
   kInterrupted,  // the link is being closed from another thread
 };
@@ -51,7 +52,8 @@ class ConsoleLink {
   // Records the session when TV_STATION_RECORD names a file (LinkRecorder).
   explicit ConsoleLink(std::unique_ptr<ByteStream> stream, LinkTimings timings = {});
 
-  // Wakes the console: LF, expect LF CR, a bounded number of times.
+  // Wakes the console: flushes the input, LF, expect LF CR, a bounded number
+  // of times. A reply of more than a few bytes without LF CR ends its attempt.
   bool Wake();
 
   // Sends `command` (without its line end) and reads ACK, then `data_size`
@@ -61,8 +63,32 @@ class ConsoleLink {
   std::optional<std::vector<std::uint8_t>> Binary(std::string_view command, std::size_t data_size,
                                                   bool with_crc = true, int attempts = 0);
 
-  // Sends `command` and reads a text reply: "OK", then `lines` lines.
+  // Sends `command` and reads a text reply: "OK", then `lines` lines. The
+  // reply may be at most kTextLineBudget bytes per line ("OK" included);
+  // past that the exchange fails with kTooLong.
   std::optional<std::vector<std::string>> Text(std::string_view command, std::size_t lines);
+
+  // Bytes allowed per line of a text reply, its line end included.
+  static constexpr std::size_t kTextLineBudget = 64;
+  // Bytes allowed in a wake-up reply (LF CR and stray line ends around it).
+  static constexpr std::size_t kWakeReplyLimit = 16;
+  // Line ends allowed before an ACK.
+  static constexpr std::size_t kAckPrefixLimit = 16;
+  // Pieces of the exchanges that the two framings above do not cover (the
+  // archive download, host blocks). Each sets LastError().
+  // Sends `command` and its line end.
+  bool SendLine(std::string_view command);
+  // Sends `bytes` as they are; `what` names them in the trace.
+  bool SendBytes(std::string_view what, std::span<const std::uint8_t> bytes);
+  // Reads the console's one-byte answer (ACK, NAK, CANCEL ...) within the
+  // reply time, line ends skipped; a bare line end and nothing more within
+  // the refusal grace is no answer (kNoReply).
+  LinkError ReadAnswer(std::uint8_t& byte);
+  // Reads exactly out.size() bytes within their wire time plus the block margin.
+  LinkError ReadBlock(std::string_view what, std::span<std::uint8_t> out);
+  // Drops the input not read yet.
+  IoStatus DiscardInput() { return stream_->DiscardInput(); }
+  const LinkTimings& timings() const { return timings_; }
 
   // Makes the running and every later exchange fail with kInterrupted.
   void Interrupt();

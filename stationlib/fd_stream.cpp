@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
@@ -21,10 +22,11 @@ bool IsSocket(int fd) {
 
 }  // namespace
 
-FdStream::FdStream(int fd, int baud_rate)
+FdStream::FdStream(int fd, int baud_rate, FlushBound flush_bound)
     : fd_(fd),
       event_fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       baud_rate_(baud_rate),
+      flush_bound_(flush_bound),
       is_tty_(fd >= 0 && ::isatty(fd) == 1),
       is_socket_(IsSocket(fd)) {}
 
@@ -100,12 +102,27 @@ IoStatus FdStream::Read(std::span<std::uint8_t> out, std::size_t& got, Deadline 
   }
 }
 
-void FdStream::DiscardInput() {
+IoStatus FdStream::DiscardInput() {
   if (is_tty_) ::tcflush(fd_, TCIFLUSH);
-  std::uint8_t sink[256];
+  const Deadline until = SteadyClock::now() + flush_bound_.max_time;
+  std::size_t dropped = 0;
+  std::uint8_t sink[4096];
   for (;;) {
-    const ssize_t n = ::read(fd_, sink, sizeof sink);
-    if (n <= 0) break;
+    if (interrupted_.load()) return IoStatus::kInterrupted;
+    if (dropped >= flush_bound_.max_bytes || SteadyClock::now() >= until) {
+      return IoStatus::kTimeout;
+    }
+    const std::size_t want = std::min(sizeof sink, flush_bound_.max_bytes - dropped);
+    const ssize_t n = ::read(fd_, sink, want);
+    if (n > 0) {
+      dropped += static_cast<std::size_t>(n);
+      continue;
+    }
+    // A raw tty (VMIN = VTIME = 0) reads 0 when nothing is waiting; a socket
+    // reads 0 only when its peer closed, which the next read reports.
+    if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK) return IoStatus::kOk;
+    if (errno == EINTR) continue;
+    return IoStatus::kClosed;
   }
 }
 

@@ -6,6 +6,7 @@
 #include "protocol/commands.h"
 #include "protocol/eeprom_map.h"
 #include "protocol/packets.h"
+#include "stationlib/archive_exchange.h"
 #include "stationlib/link_open.h"
 #include "stationlib/usb_locator.h"
 
@@ -508,6 +509,47 @@ std::int16_t Station::WindDirOffset(void* record4) {
   const std::int32_t offset = setup->WindDirOffset();
   std::memcpy(record4, &offset, sizeof offset);
   return VP_OK;
+}
+
+std::int16_t Station::DownloadArchive(const VantageDateTime* after, VantageArchiveSink sink,
+                                      void* context) {
+  if (sink == nullptr) return VP_ERR_BAD_PARAM;
+  std::optional<ArchiveStamp> stamp;
+  if (after != nullptr) {
+    stamp = ArchiveStampOf(*after);
+    if (!stamp) return VP_ERR_BAD_PARAM;
+  }
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
+  std::optional<SetupView> setup;
+  {
+    std::lock_guard lock(data_mutex_);
+    setup = setup_;
+  }
+  if (!setup) {
+    setup = ReadSetup(s.link());  // rain and ET need the collector size
+    if (!setup) return VP_ERR_COMM;
+    StoreIfCurrent(s.generation(), [&] { setup_ = setup; });
+  }
+  return DownloadArchivePages(s.link(), setup->ClickMm(), stamp, sink, context);
+}
+
+std::int16_t Station::SetTime(const VantageDateTime* time, std::int32_t second) {
+  if (time == nullptr) return VP_ERR_BAD_PARAM;
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const VantageDateTime& t = *time;
+  const bool leap = (t.Year % 4 == 0 && t.Year % 100 != 0) || t.Year % 400 == 0;
+  if (t.Year < 2000 || t.Year > 2155 || t.Month < 1 || t.Month > 12 || t.Day < 1 ||
+      t.Day > kDays[t.Month - 1] || (t.Month == 2 && t.Day == 29 && !leap) || t.Hour < 0 ||
+      t.Hour > 23 || t.Minute < 0 || t.Minute > 59 || second < 0 || second > 59) {
+    return VP_ERR_BAD_PARAM;
+  }
+  Exchange s(*this);
+  if (!s) return VP_ERR_COMM;
+  const ClockTime clock{second, t.Minute, t.Hour, t.Day, t.Month, t.Year};
+  const std::int16_t status = SetConsoleClock(s.link(), clock);
+  StoreIfCurrent(s.generation(), [&] { clock_.reset(); });
+  return status;
 }
 
 }  // namespace tv::stationlib

@@ -77,6 +77,12 @@ class Station {
   std::int16_t TxConfig(void* record56);
   std::int16_t WindDirOffset(void* record4);
 
+  // --- Archive ---
+  // `sink` is called with the wire held: it must not call the library.
+  std::int16_t DownloadArchive(const VantageDateTime* after, VantageArchiveSink sink,
+                               void* context);
+  std::int16_t SetTime(const VantageDateTime* time, std::int32_t second);
+
  private:
   struct Session {
     std::shared_ptr<ConsoleLink> link;

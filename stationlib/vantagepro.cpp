@@ -410,4 +410,15 @@ int32_t GetWindDirCalibrationOffset_V(void* offset4) {
   return Guard<int32_t>(VP_ERR_COMM, [&] { return Lib().WindDirOffset(offset4); });
 }
 
+static_assert(sizeof(VantageArchiveRecord) == 180 && sizeof(VantageArchivePage) == 924,
+              "the archive records' layout is part of the interface");
+
+int16_t DownloadArchive_V(const VantageDateTime* after, VantageArchiveSink sink, void* context) {
+  return Guard<int16_t>(VP_ERR_COMM, [&] { return Lib().DownloadArchive(after, sink, context); });
+}
+
+int16_t SetStationTime_V(const VantageDateTime* time, int32_t second) {
+  return Guard<int16_t>(VP_ERR_COMM, [&] { return Lib().SetTime(time, second); });
+}
+
 }  // extern "C"

@@ -306,7 +306,6 @@ VP_API int16_t GetVantageTxConfig_V(void* record56);
 /* Long: status; the offset is written to `offset4`. */
 VP_API int32_t GetWindDirCalibrationOffset_V(void* offset4);
 
-
 /* ---- Archive (the console's memory of past intervals) ----------------------
  * One archive record, decoded, in the units above (°F, inHg, mph, W/m², UV
  * index, rain and ET in the "× 20 mm" unit, rain rate per hour). Every value
@@ -361,7 +360,8 @@ typedef struct VantageArchivePage {
 } VantageArchivePage;
 
 /* Return 0 to receive the next page, anything else to end the download
- * (the console is sent ESC). */
+ * (the console is sent ESC). The sink runs on the caller's thread while the
+ * download holds the link: it must not call the library. */
 typedef int32_t (*VantageArchiveSink)(void* context, const VantageArchivePage* page);
 
 #define VP_ERR_CRC (-32708) /* a block kept failing its CRC */

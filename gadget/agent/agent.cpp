@@ -141,6 +141,12 @@ bool Agent::Quit(std::chrono::milliseconds wait) {
   return options_.station->CloseBounded(record_.LinkKind, static_cast<int>(ms));
 }
 
+void Agent::SetConsoleClock() {
+  log_.Notify(
+      "[Horloge] : réglage de l'horloge de la console demandé, fait à la prochaine collecte.");
+  engine_->RequestConsoleClockSet();
+}
+
 bool Agent::ExportData(const std::string& path, std::string* message) {
   return ExportCollectedData(record_, schedule_, language_, log_, clock_.NowSeconds(), path,
                              message);

@@ -85,6 +85,9 @@ class Agent {
   // Stops the worker threads and waits for them (tests, the agent without a
   // window); each ends within its current bounded station call.
   void Stop();
+  // Sets the console's clock from the computer's in the next cycle that
+  // reaches the console; the log says so now and tells the outcome then.
+  void SetConsoleClock();
   // Writes the collected data to `path` (CSV when it ends in ".csv", JSON
   // otherwise) from a snapshot of the record, and logs the outcome with the
   // path (also given in `message`). True when the file was written. Any

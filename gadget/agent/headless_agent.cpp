@@ -1,7 +1,9 @@
 #include "gadget/agent/headless_agent.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <csignal>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <set>
@@ -151,8 +153,15 @@ int RunHeadless(const ConfigTable& config, Window& window, std::ostream& out, st
     if (!succeeded.contains(name)) missing += (missing.empty() ? "" : ", ") + name;
   }
   lock.unlock();
-  if (export_path.empty()) {
+  // Ends the collection at once: the threads are asked to stop and the link
+  // is closed, which ends a running exchange with a silent console instead
+  // of waiting out its time-outs, then the threads are waited for.
+  const auto stop_agent = [&agent] {
+    agent.Quit(kHeadlessCloseWait);
     agent.Stop();
+  };
+  if (export_path.empty()) {
+    stop_agent();
     return 0;
   }
   int code = 1;
@@ -162,7 +171,7 @@ int RunHeadless(const ConfigTable& config, Window& window, std::ostream& out, st
   } else {
     agent.log().Notify("Export non fait : arrêt demandé avant la première collecte complète.");
   }
-  agent.Stop();
+  stop_agent();
   return code;
 }
 
@@ -175,15 +184,23 @@ int RunHeadlessUntilSignal(const ConfigTable& config, Window& window, std::ostre
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   std::stop_source source;
+  std::atomic<bool> done{false};
   std::thread waiter([&] {
     int received = 0;
     sigwait(&signals, &received);
+    if (done.load()) return;
     source.request_stop();
+    // A second signal while the first one's stop is under way ends the
+    // program at once, as a user pressing Ctrl-C twice expects.
+    sigwait(&signals, &received);
+    if (done.load()) return;
+    std::_Exit(128 + received);
   });
   const int code =
       RunHeadless(config, window, out, source.get_token(), DefaultClock(), export_path);
-  // Done without a signal (the export): the waiter is woken by one of ours.
-  if (!source.stop_requested()) pthread_kill(waiter.native_handle(), SIGTERM);
+  // The waiter is woken by one of ours, which it knows from `done`.
+  done.store(true);
+  pthread_kill(waiter.native_handle(), SIGTERM);
   waiter.join();
   return code;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <ostream>
 #include <stop_token>
@@ -20,6 +21,9 @@ std::string CurrentConditionsSummary(const std::function<std::string(Field)>& te
 // the services still missing before it goes ahead without them.
 inline constexpr int kExportPatienceCycles = 3;
 
+// Longest wait for the link to close when the headless agent stops.
+inline constexpr std::chrono::milliseconds kHeadlessCloseWait{2000};
+
 // Runs the agent without a screen: the services enabled in `config` are
 // collected and the views drawn into `window`; every log line is written to
 // `out` too, and each time the current conditions have been drawn a
@@ -35,8 +39,9 @@ int RunHeadless(const ConfigTable& config, Window& window, std::ostream& out, st
                 Clock& clock = DefaultClock(), const std::string& export_path = "");
 
 // RunHeadless until the process receives SIGINT or SIGTERM (or the export is
-// done). Call it before any other thread is started: it blocks both signals
-// for the threads it starts.
+// done); a second signal during the stop ends the process at once with
+// 128 + the signal's number. Call it before any other thread is started: it
+// blocks both signals for the threads it starts.
 int RunHeadlessUntilSignal(const ConfigTable& config, Window& window, std::ostream& out,
                            const std::string& export_path = "");
 

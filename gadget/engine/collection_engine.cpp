@@ -13,7 +13,9 @@ constexpr std::string_view kPrefix = "[MoteurRecupDonnees] : ";
 }  // namespace
 
 CollectionEngine::CollectionEngine(EngineParts parts)
-    : parts_(std::move(parts)), clock_check_(parts_.log, parts_.show_clock_tooltip) {
+    : parts_(std::move(parts)),
+      clock_check_(parts_.log, parts_.show_clock_tooltip),
+      clock_set_(parts_.config, parts_.clock, parts_.log) {
   if (!parts_.show_link_state) parts_.show_link_state = [](int) {};
 }
 
@@ -47,7 +49,16 @@ void CollectionEngine::Loop(std::stop_token stop) {
     } catch (...) {
       parts_.log.Notify(std::string(kPrefix) + "erreur inattendue");
     }
-    if (parts_.after_cycle) parts_.after_cycle();
+    // The hook is the caller's code: whatever it throws is logged here, so
+    // that the collection goes on.
+    try {
+      if (parts_.after_cycle) parts_.after_cycle();
+    } catch (const std::exception& e) {
+      parts_.log.Notify(std::string(kPrefix) + e.what());
+    } catch (...) {
+      parts_.log.Notify(std::string(kPrefix) + "erreur inattendue");
+    }
+    if (stop.stop_requested()) break;
     parts_.clock.SleepFor(Clock::Duration{wait_ms}, stop);
   }
 }
@@ -63,18 +74,20 @@ long long CollectionEngine::RunCycle() {
   // Counted afresh every cycle, a cycle that cannot load the library
   // included, so the alarms never act on an earlier cycle's success.
   parts_.record.CycleSuccessCount = 0;
-  const long long load_start = parts_.clock.NowSeconds();
+  // Durations and next-run times are steady seconds: a wall clock set
+  // forward or back in the middle of a cycle changes neither.
+  const long long load_start = parts_.clock.SteadySeconds();
 
   if (parts_.station.LoadLibrary() != 1) {
-    parts_.log.Notify("Erreur d'ouverture de la librairie VantagePro.dll");
+    parts_.log.Notify("Erreur d'ouverture de la librairie libvantagepro.so");
     return WaitAfter(load_start, false);
   }
   // The cycle is timed from after the library load: writing and loading the
   // library neither counts toward a long cycle nor delays a service that is
   // due.
-  const long long cycle_start = parts_.clock.NowSeconds();
+  const long long cycle_start = parts_.clock.SteadySeconds();
 
-  if (parts_.record.LinkConnected == 0) Connect();
+  if (parts_.record.LinkConnected == 0 && !stop_.stop_requested()) Connect();
 
   // A connected cycle in which every service that ran failed means the link
   // is most likely gone (a dropped connection, an unplugged logger): it is
@@ -97,6 +110,7 @@ long long CollectionEngine::RunCycle() {
     const ServiceOutcome outcome = RunServices(cycle_start);
     all_failed = outcome.ran > 0 && outcome.succeeded == 0;
     if (time_read) clock_check_.Check(time, time_read_at);
+    if (!all_failed) SetConsoleClockIfDue(time_read ? std::optional(time) : std::nullopt);
     if (!all_failed && parts_.background_work) RunBackgroundWork(just_connected);
     parts_.log.SetServiceStatusText("---");
     parts_.show_link_state(1);
@@ -105,7 +119,7 @@ long long CollectionEngine::RunCycle() {
   }
 
   if (parts_.record.LinkConnected == 1 &&
-      (all_failed || parts_.clock.NowSeconds() - cycle_start > kLongCycleSeconds)) {
+      (all_failed || parts_.clock.SteadySeconds() - cycle_start > kLongCycleSeconds)) {
     parts_.station.Close(parts_.record.LinkKind);
     parts_.record.LinkConnected = 0;
     parts_.show_link_state(4);
@@ -116,12 +130,21 @@ long long CollectionEngine::RunCycle() {
   return WaitAfter(cycle_start, true);
 }
 
+void CollectionEngine::SetConsoleClockIfDue(const std::optional<StationDateTime>& console) {
+  // The console's own time zone counts once its configuration has been read.
+  std::optional<TimeZoneSettings> zone;
+  if (parts_.schedule.NextRun("ConfigStation") > 0) {
+    parts_.record.Update([&](StationData& d) { zone = d.Config.TimeZone; });
+  }
+  clock_set_.AfterClockRead(parts_.station, console, zone ? &*zone : nullptr);
+}
+
 void CollectionEngine::RunBackgroundWork(bool just_connected) {
   BackgroundTurn turn;
   turn.just_connected = just_connected;
   turn.should_yield = [this] {
     if (stop_.stop_requested()) return true;
-    const long long now = parts_.clock.NowSeconds();
+    const long long now = parts_.clock.SteadySeconds();
     for (const ServiceSchedule::Entry& entry : parts_.schedule.Entries()) {
       if (entry.next_run <= now && parts_.services.contains(entry.name)) return true;
     }
@@ -174,6 +197,9 @@ CollectionEngine::ServiceOutcome CollectionEngine::RunServices(long long cycle_s
   // Every registered service in list order, gaps in the positions included:
   // a service left out of the configuration never hides the ones after it.
   for (const ServiceSchedule::Entry& entry : parts_.schedule.Entries()) {
+    // A stop asked meanwhile (the link is being closed) leaves the rest of
+    // the cycle undone.
+    if (stop_.stop_requested()) break;
     if (entry.next_run > cycle_start) continue;
     const auto service = parts_.services.find(entry.name);
     if (service == parts_.services.end()) continue;
@@ -183,10 +209,11 @@ CollectionEngine::ServiceOutcome CollectionEngine::RunServices(long long cycle_s
     if (service->second() == 1) {
       ++outcome.succeeded;
       parts_.fresh_flags.Raise(entry.name);
-      const long long now = parts_.clock.NowSeconds();
-      const long long next = now + parts_.config.Number("SERVICES_" + entry.name);
-      parts_.schedule.SetNextRun(entry.name, next);
-      parts_.service_times.Show(entry.name, now, next);
+      const long long period = parts_.config.Number("SERVICES_" + entry.name);
+      parts_.schedule.SetNextRun(entry.name, parts_.clock.SteadySeconds() + period);
+      // The service list shows wall times.
+      const long long wall_now = parts_.clock.NowSeconds();
+      parts_.service_times.Show(entry.name, wall_now, wall_now + period);
       if (entry.name == "CurrentData" || entry.name == "Alarm") ++parts_.record.CycleSuccessCount;
     } else {
       postponement_ += offset_service_;
@@ -199,12 +226,12 @@ long long CollectionEngine::WaitAfter(long long cycle_start, bool library_loaded
   // A negative period would make the loop spin: it selects the adaptive wait too.
   if (refresh_ms_ > 0) return refresh_ms_;
 
-  const long long now = parts_.clock.NowSeconds();
+  const long long now = parts_.clock.SteadySeconds();
   long long wait_ms = std::max(kMinAdaptiveWaitMs, (now - cycle_start) * 1000);
   if (!library_loaded) wait_ms = std::min(wait_ms, kMaxLoadFailureWaitMs);
-  parts_.log.SetServiceStatusText("Prochaine collecte des données dans " +
-                                  std::to_string(wait_ms / 1000) + " secondes. " +
-                                  FormatNextCollectTime(now + wait_ms / 1000 + postponement_));
+  parts_.log.SetServiceStatusText(
+      "Prochaine collecte des données dans " + std::to_string(wait_ms / 1000) + " secondes. " +
+      FormatNextCollectTime(parts_.clock.NowSeconds() + wait_ms / 1000 + postponement_));
   return wait_ms;
 }
 

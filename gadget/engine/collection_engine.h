@@ -8,6 +8,7 @@
 
 #include "gadget/engine/activity_log.h"
 #include "gadget/engine/console_clock_check.h"
+#include "gadget/engine/console_clock_set.h"
 #include "gadget/engine/service_times.h"
 #include "gadget/engine/station_port.h"
 #include "gadget/engine/station_record.h"
@@ -72,10 +73,11 @@ class CollectionEngine {
   CollectionEngine(const CollectionEngine&) = delete;
   CollectionEngine& operator=(const CollectionEngine&) = delete;
 
-  // Starts the collection thread (the program never stops it; Stop is for
-  // tests and orderly shutdowns).
+  // Starts the collection thread.
   void Start();
-  // Asks the thread to stop at its next wait, without waiting for it.
+  // Asks the thread to stop without waiting for it: it ends at its next
+  // wait, before its next service or connection attempt. Closing the link as
+  // well ends a running station call at once (the orderly quit does both).
   void RequestStop();
   // Asks and waits; the thread ends within its current bounded station call.
   void Stop();
@@ -83,6 +85,10 @@ class CollectionEngine {
   // One cycle without its wait; returns the wait in milliseconds that
   // follows it. Sets the connection status text before the first cycle.
   long long RunCycle();
+
+  // Sets the console's clock from the computer's in the next cycle that
+  // reaches the console (the tray menu's entry). Any thread.
+  void RequestConsoleClockSet() { clock_set_.Request(); }
 
   // Postponement announced after the last cycle, in seconds.
   long long Postponement() const { return postponement_; }
@@ -98,9 +104,11 @@ class CollectionEngine {
   ServiceOutcome RunServices(long long cycle_start);
   long long WaitAfter(long long cycle_start_ms, bool library_loaded);
   void RunBackgroundWork(bool just_connected);
+  void SetConsoleClockIfDue(const std::optional<StationDateTime>& console);
 
   EngineParts parts_;
   ConsoleClockCheck clock_check_;
+  ConsoleClockSetter clock_set_;
   long long refresh_ms_ = 0;
   long long offset_service_ = 0;
   bool initialised_ = false;

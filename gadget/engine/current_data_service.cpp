@@ -100,7 +100,7 @@ bool CurrentDataService::Due(std::string_view sub_option, std::int64_t now) cons
 
 void CurrentDataService::Schedule(std::string_view sub_option) {
   const std::int64_t period = context_.config.Number("CURRENTDATA_" + std::string(sub_option));
-  next_read_[std::string(sub_option)] = context_.clock.NowSeconds() + period;
+  next_read_[std::string(sub_option)] = context_.clock.SteadySeconds() + period;
 }
 
 int CurrentDataService::Run() {
@@ -126,7 +126,7 @@ int CurrentDataService::Run() {
   });
 
   int result = GetStationTime_V(&station_time);
-  const std::int64_t now = context_.clock.NowSeconds();
+  const std::int64_t now = context_.clock.SteadySeconds();
 
   ReadEveryRun(cd);
   const bool read_tem_hum_bar = Due(kTempHumBar, now);

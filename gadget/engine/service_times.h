@@ -16,7 +16,8 @@ std::string FormatNextCollectTime(long long seconds);
 
 // The service times list of the activity page: one row per service that has
 // run, "name\nlast run\nnext run". A service keeps the row it got first.
-// Called from the collection thread only.
+// Safe to call from any thread: the mutex keeps each service's place in the
+// list; no lock is held across the window's calls.
 class ServiceTimesList {
  public:
   explicit ServiceTimesList(Window& window);

@@ -1,6 +1,7 @@
 #include "gadget/engine/station_port.h"
 
 #include "gadget/engine/station_record.h"
+#include "lib/station/archive_operations.h"
 #include "lib/station/connection.h"
 #include "lib/station/station_library.h"
 #include "lib/station/station_operations.h"
@@ -25,6 +26,10 @@ int LibraryStationPort::IsNewLoopPackageSupported() {
 
 int LibraryStationPort::GetStationTime(StationDateTime* time) {
   return GetStationTime_V(time);
+}
+
+int StationPort::SetStationTime(const StationDateTime& time, int second) {
+  return SetStationTime_V(time, second);
 }
 
 void LibraryStationPort::Close(int kind) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "lib/station/archive_operations.h"
 #include "lib/station/result_codes.h"
 
 namespace tv {
@@ -23,6 +24,10 @@ class StationPort {
   // 0 when the console lacks the newer current-data packet.
   virtual int IsNewLoopPackageSupported() = 0;
   virtual int GetStationTime(StationDateTime* time) = 0;
+  // Sets the console's clock to the local `time` and `second`: 1, or
+  // kResultRefused when the console refuses, or the library's failure code.
+  // Through the station library unless overridden.
+  virtual int SetStationTime(const StationDateTime& time, int second);
   // Closes the link of `kind`.
   virtual void Close(int kind) = 0;
   // Closes the link of `kind` on a side thread and waits at most

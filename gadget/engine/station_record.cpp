@@ -1,6 +1,7 @@
 #include "gadget/engine/station_record.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace tv {
@@ -157,6 +158,17 @@ std::int16_t RoundToInt16(float value) {
 
 std::int32_t RoundToInt32(float value) {
   return RoundTo<std::int32_t>(value);
+}
+
+TransmitterEntry TransmitterAt(const ConfigGroup& config, int id) {
+  if (id < 1 || id > kTransmitterIds) return {};
+  const auto index = static_cast<std::size_t>(id - 1);
+  const auto at = [&config](std::size_t offset) {
+    std::int32_t value = 0;
+    std::memcpy(&value, config.TxConfig.data() + offset, sizeof value);
+    return value;
+  };
+  return {at(4 * index), at(4 * (kTransmitterIds + index))};
 }
 
 }  // namespace tv

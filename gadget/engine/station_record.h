@@ -121,6 +121,18 @@ struct ConfigGroup {
   bool operator==(const ConfigGroup&) const = default;
 };
 
+// Transmitter IDs in the station library's transmitter record.
+inline constexpr int kTransmitterIds = 7;
+
+// The transmitter kind and station ID of transmitter `id` (1 to 7) in the
+// station library's transmitter record: seven 32-bit kinds, then seven
+// 32-bit station IDs. Both 0 for an ID out of range.
+struct TransmitterEntry {
+  int kind = 0;
+  int station_id = 0;
+};
+TransmitterEntry TransmitterAt(const ConfigGroup& config, int id);
+
 struct CalibrationGroup {
   // Raw calibration record of the station library.
   std::array<std::uint8_t, kCalibrationDataSize> Data{};

@@ -8,7 +8,6 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
-#include "gadget/pages/station_config_page.h"
 #include "lib/common/unit_conversions.h"
 #include "lib/config/text_encoding.h"
 #include "lib/station/result_codes.h"

@@ -67,7 +67,11 @@ bool DisplayRefreshThread::StationReached() const {
 void DisplayRefreshThread::RunPass() {
   if (!serving_) {
     if (!StationReached()) {
-      if (views_.reset) views_.reset();
+      // The empty look is drawn once: nothing else writes the values before
+      // the station is reached, so drawing it again every second would only
+      // cost a hundred blocking window calls a second for the same picture.
+      if (!reset_drawn_ && views_.reset) views_.reset();
+      reset_drawn_ = true;
       return;
     }
     serving_ = true;

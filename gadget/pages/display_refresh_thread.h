@@ -27,9 +27,9 @@ struct DisplayViews {
 inline constexpr Clock::Duration kDisplayRefreshPeriod{1000};
 
 // The thread that redraws the views, once a second. Until the station has
-// been reached it keeps the values in their empty look (the reset); from then
-// on, for good, it redraws the view of each service whose fresh flag is
-// raised. A flag is lowered before its view reads the record, so data stored
+// been reached the values keep their empty look (the reset, drawn at the
+// first pass); from then on, for good, it redraws the view of each service
+// whose fresh flag is raised. A flag is lowered before its view reads the record, so data stored
 // while a view is being drawn is drawn again at the next pass.
 class DisplayRefreshThread {
  public:
@@ -68,6 +68,7 @@ class DisplayRefreshThread {
   std::atomic<bool> display_filled_{false};
   // Set once the station has been reached; only the pass reads and writes it.
   bool serving_ = false;
+  bool reset_drawn_ = false;
   std::jthread thread_;
 };
 

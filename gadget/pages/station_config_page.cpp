@@ -1,7 +1,6 @@
 #include "gadget/pages/station_config_page.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "lib/common/number_text.h"
@@ -12,7 +11,6 @@
 namespace tv {
 namespace {
 
-constexpr int kTransmitterIds = 7;
 constexpr int kShownTransmitters = 6;
 
 bool Valid(float value) {
@@ -35,20 +33,7 @@ std::string Whole(std::int32_t value) {
   return OrDashes(static_cast<float>(value), WholeText(value));
 }
 
-std::int32_t Int32At(const std::array<std::uint8_t, kTxConfigSize>& record, std::size_t offset) {
-  std::int32_t value = 0;
-  std::memcpy(&value, record.data() + offset, sizeof value);
-  return value;
-}
-
 }  // namespace
-
-TransmitterEntry TransmitterAt(const ConfigGroup& config, int id) {
-  if (id < 1 || id > kTransmitterIds) return {};
-  const auto index = static_cast<std::size_t>(id - 1);
-  return {Int32At(config.TxConfig, 4 * index),
-          Int32At(config.TxConfig, 4 * (kTransmitterIds + index))};
-}
 
 void RefreshStationConfigPage(Window& window, const StationData& data) {
   const ConfigGroup& c = data.Config;

@@ -11,13 +11,4 @@ namespace tv {
 // Every field is written; a value the console has no reading for shows "---".
 void RefreshStationConfigPage(Window& window, const StationData& data);
 
-// The transmitter kind and station ID of transmitter `id` (1 to 7) in the
-// station library's transmitter record: seven 32-bit kinds, then seven
-// 32-bit station IDs.
-struct TransmitterEntry {
-  int kind = 0;
-  int station_id = 0;
-};
-TransmitterEntry TransmitterAt(const ConfigGroup& config, int id);
-
 }  // namespace tv

@@ -71,7 +71,7 @@ void MemoryWindow::SetVisible(Field field, bool visible) {
   if (static_cast<std::size_t>(field) >= kFieldCount) return;
   FieldState& f = fields_[static_cast<std::size_t>(field)];
   f.visible = visible;
-  f.visible_set = clock_.Now();
+  f.visible_set = clock_.SteadyNow();
   Record(std::string(visible ? "Show " : "Hide ") + std::string(FieldName(field)));
 }
 
@@ -82,12 +82,12 @@ void MemoryWindow::SetTooltip(Field field, std::string_view text) {
   Record("SetTooltip " + std::string(FieldName(field)) + " " + OneLine(text));
 }
 
-MemoryWindow::Look MemoryWindow::LookAt(const FieldState& f, Clock::TimePoint now) const {
+MemoryWindow::Look MemoryWindow::LookAt(const FieldState& f, Clock::SteadyPoint now) const {
   if (!f.blinking || now < f.blink_start) return {f.visible, f.blink_shown};
   // One flip at the start, then one every period.
   const auto flips = 1 + (now - f.blink_start) / kBlinkPeriod;
   const bool shown = (flips % 2 == 1) ? !f.blink_shown : f.blink_shown;
-  const Clock::TimePoint last_flip = f.blink_start + (flips - 1) * kBlinkPeriod;
+  const Clock::SteadyPoint last_flip = f.blink_start + (flips - 1) * kBlinkPeriod;
   // A SetVisible after the last flip holds until the next one.
   const bool visible = f.visible_set >= last_flip ? f.visible : shown;
   return {visible, shown};
@@ -97,11 +97,11 @@ void MemoryWindow::StartBlinking(Field field) {
   std::lock_guard lock(mutex_);
   if (!Is(field, {FieldKind::kPicture, FieldKind::kText, FieldKind::kToggleButton})) return;
   FieldState& f = fields_[static_cast<std::size_t>(field)];
-  const Clock::TimePoint now = clock_.Now();
+  const Clock::SteadyPoint now = clock_.SteadyNow();
   const Look look = LookAt(f, now);
   f.visible = look.visible;
   f.blink_shown = look.blink_shown;
-  f.visible_set = Clock::TimePoint::min();  // the look so far is captured above
+  f.visible_set = Clock::SteadyPoint::min();  // the look so far is captured above
   f.blinking = true;
   f.blink_start = now;
   Record("StartBlinking " + std::string(FieldName(field)));
@@ -112,7 +112,7 @@ void MemoryWindow::StopBlinking(Field field) {
   if (static_cast<std::size_t>(field) >= kFieldCount) return;
   FieldState& f = fields_[static_cast<std::size_t>(field)];
   if (!f.blinking) return;
-  const Clock::TimePoint now = clock_.Now();
+  const Clock::SteadyPoint now = clock_.SteadyNow();
   const Look look = LookAt(f, now);
   f.visible = look.visible;
   f.visible_set = now;
@@ -285,7 +285,7 @@ std::string MemoryWindow::Tooltip(Field field) const {
 bool MemoryWindow::Visible(Field field) const {
   std::lock_guard lock(mutex_);
   if (static_cast<std::size_t>(field) >= kFieldCount) return false;
-  return LookAt(fields_[static_cast<std::size_t>(field)], clock_.Now()).visible;
+  return LookAt(fields_[static_cast<std::size_t>(field)], clock_.SteadyNow()).visible;
 }
 
 std::vector<std::string> MemoryWindow::Rows(Field list) const {
@@ -366,7 +366,7 @@ std::string MemoryWindow::Dump() const {
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     const FieldState& f = fields_[i];
     const Field id = static_cast<Field>(i);
-    const bool visible = LookAt(f, clock_.Now()).visible;
+    const bool visible = LookAt(f, clock_.SteadyNow()).visible;
     const bool shows_something = !f.text.empty() || f.picture != kNoImage || !visible ||
                                  !f.rows.empty() || !f.tree.empty() || !f.lines.empty() ||
                                  !f.tooltip.empty();

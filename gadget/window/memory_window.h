@@ -113,9 +113,9 @@ class MemoryWindow final : public Window {
     std::string tooltip;
     ImageHandle picture = kNoImage;
     bool visible = true;
-    Clock::TimePoint visible_set;  // when SetVisible last ran
+    Clock::SteadyPoint visible_set;  // when SetVisible last ran
     bool blinking = false;
-    Clock::TimePoint blink_start;
+    Clock::SteadyPoint blink_start;
     // The blink's phase when it started: true when its last flip showed the
     // field (kept between blinks, as the field's own state).
     bool blink_shown = false;
@@ -131,7 +131,7 @@ class MemoryWindow final : public Window {
     bool visible;
     bool blink_shown;
   };
-  Look LookAt(const FieldState& f, Clock::TimePoint now) const;
+  Look LookAt(const FieldState& f, Clock::SteadyPoint now) const;
   void Record(std::string line);
 
   const Clock& clock_;

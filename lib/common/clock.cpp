@@ -1,5 +1,7 @@
 #include "lib/common/clock.h"
 
+#include <time.h>
+
 #include <thread>
 
 namespace tv {
@@ -8,12 +10,27 @@ long long Clock::NowSeconds() const {
   return std::chrono::duration_cast<std::chrono::seconds>(Now().time_since_epoch()).count();
 }
 
-long long Clock::NowMillis() const {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Now().time_since_epoch()).count();
+long long Clock::SteadySeconds() const {
+  return std::chrono::duration_cast<std::chrono::seconds>(SteadyNow().time_since_epoch()).count();
+}
+
+long long Clock::SteadyMillis() const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyNow().time_since_epoch())
+      .count();
 }
 
 Clock::TimePoint SystemClock::Now() const {
   return std::chrono::system_clock::now();
+}
+
+Clock::SteadyPoint SystemClock::SteadyNow() const {
+  // The time since boot, suspended time included: after a resume the
+  // schedule knows how long the desktop slept and runs what fell due, while
+  // a wall clock that is set moves it neither way.
+  timespec ts{};
+  if (::clock_gettime(CLOCK_BOOTTIME, &ts) != 0) return std::chrono::steady_clock::now();
+  return SteadyPoint{std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::seconds{ts.tv_sec} + std::chrono::nanoseconds{ts.tv_nsec})};
 }
 
 bool SystemClock::SleepFor(Duration d, std::stop_token stop) {
@@ -33,23 +50,31 @@ Clock& DefaultClock() {
   return clock;
 }
 
-ManualClock::ManualClock(TimePoint start) : now_(start) {}
+ManualClock::ManualClock(TimePoint start)
+    : now_(start),
+      steady_(std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+          start.time_since_epoch())) {}
 
 Clock::TimePoint ManualClock::Now() const {
   std::lock_guard lock(mutex_);
   return now_;
 }
 
+Clock::SteadyPoint ManualClock::SteadyNow() const {
+  std::lock_guard lock(mutex_);
+  return steady_;
+}
+
 bool ManualClock::SleepFor(Duration d, std::stop_token stop) {
   std::unique_lock lock(mutex_);
-  const TimePoint deadline = now_ + d;
+  const SteadyPoint deadline = steady_ + d;
   auto slot = deadlines_.insert(deadline);
   changed_.notify_all();
   bool elapsed;
   if (stop.stop_possible()) {
-    elapsed = changed_.wait(lock, stop, [&] { return now_ >= deadline; });
+    elapsed = changed_.wait(lock, stop, [&] { return steady_ >= deadline; });
   } else {
-    changed_.wait(lock, [&] { return now_ >= deadline; });
+    changed_.wait(lock, [&] { return steady_ >= deadline; });
     elapsed = true;
   }
   deadlines_.erase(slot);
@@ -59,19 +84,27 @@ bool ManualClock::SleepFor(Duration d, std::stop_token stop) {
 
 void ManualClock::Advance(Duration d) {
   std::lock_guard lock(mutex_);
+  if (d.count() > 0) steady_ += d;
   now_ += d;
   changed_.notify_all();
 }
 
 void ManualClock::Set(TimePoint t) {
   std::lock_guard lock(mutex_);
+  if (t > now_) steady_ += t - now_;
   now_ = t;
+  changed_.notify_all();
+}
+
+void ManualClock::StepWall(Duration d) {
+  std::lock_guard lock(mutex_);
+  now_ += d;
   changed_.notify_all();
 }
 
 std::size_t ManualClock::PendingSleepers() const {
   // Sleepers whose deadline has passed are about to wake and do not count.
-  return static_cast<std::size_t>(std::distance(deadlines_.upper_bound(now_), deadlines_.end()));
+  return static_cast<std::size_t>(std::distance(deadlines_.upper_bound(steady_), deadlines_.end()));
 }
 
 std::size_t ManualClock::Sleepers() const {

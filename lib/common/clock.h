@@ -12,29 +12,43 @@ namespace tv {
 // The time source of every worker thread (collection engine, refresh thread,
 // alarm thread, blinking). Production code uses SystemClock; tests use
 // ManualClock so that hours of schedule run in microseconds without sleeping.
+//
+// It has two faces. The wall clock is what is shown and logged; it jumps when
+// the user, NTP, a resume from suspend or a daylight-saving change sets it.
+// The steady clock only moves forward with the time that passes: every
+// duration, deadline and next-run time is measured on it, so a wall clock set
+// an hour forward or back neither stalls the schedule nor makes a wait last
+// an hour.
 class Clock {
  public:
   using TimePoint = std::chrono::system_clock::time_point;
+  using SteadyPoint = std::chrono::steady_clock::time_point;
   using Duration = std::chrono::milliseconds;
 
   virtual ~Clock() = default;
 
   // The local wall clock.
   virtual TimePoint Now() const = 0;
+  // The monotonic clock (on the desktop: time since boot, suspend included).
+  virtual SteadyPoint SteadyNow() const = 0;
 
-  // Sleeps for `d`, or less when `stop` is requested. Returns false when the
-  // sleep ended because of the stop request, true when the time elapsed.
+  // Sleeps for `d` of steady time, or less when `stop` is requested. Returns
+  // false when the sleep ended because of the stop request, true when the
+  // time elapsed.
   virtual bool SleepFor(Duration d, std::stop_token stop = {}) = 0;
 
-  // Whole seconds since the epoch, the resolution the program works in.
+  // Whole seconds of the wall clock since the epoch, for what is shown.
   long long NowSeconds() const;
-  // Milliseconds since the epoch, for durations measured by the engine.
-  long long NowMillis() const;
+  // Whole seconds and milliseconds of the steady clock, for durations and
+  // schedules (their origin means nothing; only differences do).
+  long long SteadySeconds() const;
+  long long SteadyMillis() const;
 };
 
 class SystemClock final : public Clock {
  public:
   TimePoint Now() const override;
+  SteadyPoint SteadyNow() const override;
   bool SleepFor(Duration d, std::stop_token stop = {}) override;
 };
 
@@ -42,17 +56,26 @@ class SystemClock final : public Clock {
 Clock& DefaultClock();
 
 // A clock that only moves when told to. Sleepers wake when Advance() carries
-// the time past their deadline or when their stop token is requested.
+// the time past their deadline or when their stop token is requested. Both
+// faces start at `start` (the steady one counted from its own origin) and
+// move together, except through StepWall.
 class ManualClock final : public Clock {
  public:
   explicit ManualClock(TimePoint start = TimePoint{std::chrono::seconds{1'700'000'000}});
 
   TimePoint Now() const override;
+  SteadyPoint SteadyNow() const override;
   bool SleepFor(Duration d, std::stop_token stop = {}) override;
 
-  // Moves the time forward and wakes the sleepers whose deadline has come.
+  // Lets `d` of time pass on both faces and wakes the sleepers whose
+  // deadline has come.
   void Advance(Duration d);
+  // Lets time pass until the wall clock reads `t` (nothing passes when `t`
+  // is behind it: the wall clock is then set back, as StepWall does).
   void Set(TimePoint t);
+  // Sets the wall clock forward (or back, when negative) by `d` without any
+  // time passing: the steady face and the sleepers do not move.
+  void StepWall(Duration d);
 
   // Number of threads inside SleepFor whose deadline is still ahead.
   std::size_t Sleepers() const;
@@ -69,7 +92,8 @@ class ManualClock final : public Clock {
   std::size_t PendingSleepers() const;
 
   TimePoint now_;
-  std::multiset<TimePoint> deadlines_;
+  SteadyPoint steady_;
+  std::multiset<SteadyPoint> deadlines_;
 };
 
 }  // namespace tv

@@ -22,7 +22,7 @@ class ServiceSchedule {
  public:
   struct Entry {
     std::string name;
-    std::int64_t next_run = 0;  // seconds of the local clock; 0: at the next round
+    std::int64_t next_run = 0;  // seconds of the steady clock; 0: at the next round
     int position = 0;           // place in the service list, from 1
 
     bool operator==(const Entry&) const = default;

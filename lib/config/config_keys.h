@@ -28,6 +28,10 @@ inline constexpr std::string_view kKeySunSetSunRise = "CURRENTDATA_SunSetSunRise
 // "1", and the store's folder.
 inline constexpr std::string_view kKeyArchiveActive = "ARCHIVE_Active";
 inline constexpr std::string_view kKeyArchiveFolder = "ARCHIVE_Folder";
+// "1": the console's clock is set from the computer's by itself, at most once
+// a day, when it has drifted further than "CONSOLE_ClockDrift" seconds.
+inline constexpr std::string_view kKeyConsoleSetClock = "CONSOLE_SetClock";
+inline constexpr std::string_view kKeyConsoleClockDrift = "CONSOLE_ClockDrift";
 // A service is collected only when "SERVICES_" + its name is present; the
 // value is its period in seconds.
 inline constexpr std::string_view kServiceKeyPrefix = "SERVICES_";

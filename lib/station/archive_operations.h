@@ -18,7 +18,7 @@ inline constexpr int kResultRefused = -32709;
 // the console dashed is kResultNegativeValue (-32768), never a number. The
 // layout is the library's record, byte for byte.
 struct ArchiveRecord {
-  StationDateTime Stamp;  // the console's local time, without daylight-saving flag
+  StationDateTime Stamp;       // the console's local time, without daylight-saving flag
   std::int32_t DateStamp = 0;  // day + month * 32 + (year - 2000) * 512
   std::int32_t TimeStamp = 0;  // hour * 100 + minute
   std::int32_t Revision = 0;   // 'B' or 'A'

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <utility>
 
+#include "lib/station/archive_operations.h"
+
 namespace tv {
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 13> kMessages{{
+constexpr std::array<std::pair<int, const char*>, 15> kMessages{{
     {kResultOk, " | Traitement effectuée correctement."},
     {kResultNotDone, " | ERREUR : Opération non effectuée."},
     {kResultDataError, " | ERREUR : Erreur de données."},
@@ -15,13 +17,15 @@ constexpr std::array<std::pair<int, const char*>, 13> kMessages{{
     {kResultNeedsLoad,
      " | Cette fonctionalité requièrre un chargement ou une initialisation de fonction "
      "supplémentaire."},
-    {kResultLibraryStart, " | Problème de démarrage avec la librairie VantagePro.dll."},
+    {kResultLibraryStart, " | Problème de démarrage avec la librairie libvantagepro.so."},
     {kResultMemory, " | Erreur de mémoire."},
     {kResultOpenError, " | Erreur d'ouverture de communication."},
     {kResultBadDataId, " | Mauvais ID de données."},
     {kResultBufferTooSmall,
      " | Mémoire ou emplacement mémoire trop petite pour pouvoir y inscrire les données."},
     {kResultBadParameters, " | Mauvais paramètres."},
+    {kResultBadCrc, " | ERREUR : Données reçues altérées (CRC) à chaque essai."},
+    {kResultRefused, " | La console a refusé la commande."},
     {kResultPositiveValue, " | Valeur positive."},
     {kResultNegativeValue, " | Valeur négative."},
 }};

@@ -21,6 +21,7 @@ namespace tv::testing {
 class AcceleratedClock final : public Clock {
  public:
   TimePoint Now() const override { return std::chrono::system_clock::now() + Skipped(); }
+  SteadyPoint SteadyNow() const override { return DefaultClock().SteadyNow() + Skipped(); }
   bool SleepFor(Duration d, std::stop_token stop) override {
     if (d <= Duration::zero()) return !stop.stop_requested();
     Skipped() += d;

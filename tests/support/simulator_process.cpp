@@ -166,6 +166,27 @@ double SimulatorProcess::GetNumber(const std::string& name) {
   return std::strtod(v.c_str(), nullptr);
 }
 
+std::vector<std::map<std::string, std::string>> SimulatorProcess::ArchiveRecords(int first,
+                                                                                 int count) {
+  const std::string reply =
+      Control("ARCHIVE GET " + std::to_string(first) + " " + std::to_string(count));
+  std::vector<std::map<std::string, std::string>> records;
+  if (reply.rfind("OK ", 0) != 0) return records;
+  std::istringstream list(reply.substr(3));
+  std::string record;
+  while (std::getline(list, record, ';')) {
+    std::map<std::string, std::string> fields;
+    std::istringstream words(record);
+    std::string word;
+    while (words >> word) {
+      const auto eq = word.find('=');
+      if (eq != std::string::npos) fields[word.substr(0, eq)] = word.substr(eq + 1);
+    }
+    records.push_back(std::move(fields));
+  }
+  return records;
+}
+
 int SimulatorProcess::OpenFds() const {
   const std::string path = "/proc/" + std::to_string(pid_) + "/fd";
   DIR* dir = opendir(path.c_str());

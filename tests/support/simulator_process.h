@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,12 @@ class SimulatorProcess {
   std::string Get(const std::string& name);
   // A number from the read-back; NaN when dashed or on error.
   double GetNumber(const std::string& name);
+
+  // Archive records `first` .. `first + count - 1` (0 = the oldest) as the
+  // control channel describes them: name -> value text ("--" when dashed;
+  // "date" YYYY-MM-DD, "time" HH:MM, rain in clicks, directions in degrees),
+  // an empty map for a slot never written. Empty on error.
+  std::vector<std::map<std::string, std::string>> ArchiveRecords(int first, int count);
 
   // Resource use of the child, from /proc: open descriptors and resident KiB.
   int OpenFds() const;

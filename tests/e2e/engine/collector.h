@@ -36,12 +36,18 @@ class SteppedClock final : public Clock {
     std::lock_guard lock(mutex_);
     return std::chrono::system_clock::now() + offset_;
   }
+  SteadyPoint SteadyNow() const override {
+    std::lock_guard lock(mutex_);
+    return DefaultClock().SteadyNow() + steady_offset_;
+  }
   bool SleepFor(Duration d, std::stop_token stop) override {
     return DefaultClock().SleepFor(d, stop);
   }
+  // Time passes: both faces move.
   void Jump(Clock::Duration d) {
     std::lock_guard lock(mutex_);
     offset_ += d;
+    if (d.count() > 0) steady_offset_ += d;
   }
   // Sets the clock to the console's, as the simulator's "CLOCK" request gives
   // it ("OK 2024-06-21 14:00:00", local time), so that the console clock
@@ -56,13 +62,17 @@ class SteppedClock final : public Clock {
     t.tm_mon -= 1;
     t.tm_isdst = -1;
     const auto console = std::chrono::system_clock::from_time_t(std::mktime(&t));
-    Jump(std::chrono::duration_cast<Clock::Duration>(console - Now()));
+    // The wall clock is set; no time passes.
+    std::lock_guard lock(mutex_);
+    offset_ += std::chrono::duration_cast<Clock::Duration>(
+        console - std::chrono::system_clock::now() - offset_);
     return true;
   }
 
  private:
   mutable std::mutex mutex_;
   Clock::Duration offset_{0};
+  Clock::Duration steady_offset_{0};
 };
 
 // The station library binding, counting the connection attempts.

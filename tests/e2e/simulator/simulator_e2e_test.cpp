@@ -239,6 +239,67 @@ TEST(Simulator, FaultsAsAClientSeesThem) {
   }
 }
 
+TEST(Simulator, ArchiveMemoryAndItsClock) {
+  struct Row {
+    const char* legend;
+    std::vector<std::string> args;
+    std::vector<std::string> control;  // then the model runs this long
+    int step_s;
+    int records;
+    int first;  // then the stamps of the records from this one on
+    std::vector<std::string> stamps;
+  } rows[] = {
+      {"the autumn hour repeats",
+       {"--start", "2024-10-27 01:55:00", "--archive-empty"},
+       {"FAULT DST_BACK 2024-10-27T03:00:00"},
+       7200,
+       12,
+       4,
+       {"2024-10-27T02:40", "2024-10-27T02:50", "2024-10-27T02:00", "2024-10-27T02:10",
+        "2024-10-27T02:20"}},
+      {"the spring hour does not exist",
+       {"--start", "2024-03-31 01:25:00", "--archive-empty"},
+       {"FAULT DST_FORWARD 2024-03-31T02:00:00"},
+       3600,
+       6,
+       1,
+       {"2024-03-31T01:40", "2024-03-31T01:50", "2024-03-31T03:00", "2024-03-31T03:10",
+        "2024-03-31T03:20"}},
+      {"a clock set a day ahead",
+       {"--start", "2024-06-21 14:05:00", "--archive-empty"},
+       {"FAULT CLOCK_AHEAD 86400"},
+       1200,
+       2,
+       0,
+       {"2024-06-22T14:10", "2024-06-22T14:20"}},
+      {"full at start, the ring wraps",
+       {"--start", "2024-06-21 14:00:00"},
+       {},
+       1800,
+       2560,
+       2556,
+       {"2024-06-21T14:00", "2024-06-21T14:10", "2024-06-21T14:20", "2024-06-21T14:30"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.legend);
+    SimulatorProcess sim;
+    std::vector<std::string> args = {"--tcp", "127.0.0.1:0"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    std::string error;
+    ASSERT_TRUE(sim.Start(args, &error)) << error;
+    ASSERT_EQ(sim.Control("HOLD ON"), "OK");
+    for (const std::string& c : row.control) ASSERT_EQ(sim.Control(c), "OK") << c;
+    ASSERT_EQ(sim.Control("STEP " + std::to_string(row.step_s)), "OK");
+    const std::string summary = sim.Control("ARCHIVE");
+    EXPECT_EQ(summary.substr(0, summary.find(' ', 3)), "OK records=" + std::to_string(row.records));
+    const auto records = sim.ArchiveRecords(row.first, static_cast<int>(row.stamps.size()));
+    ASSERT_EQ(records.size(), row.stamps.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      EXPECT_EQ(records[i].at("date") + "T" + records[i].at("time"), row.stamps[i]);
+    }
+  }
+}
+
 TEST(Simulator, BaudRatePacesALoopPacket) {
   SimulatorProcess sim;
   std::string error;

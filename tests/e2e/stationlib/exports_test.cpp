@@ -100,6 +100,8 @@ const char* const kOperations[] = {
     "GetBarometerData_V",
     "GetVantageTxConfig_V",
     "GetWindDirCalibrationOffset_V",
+    "DownloadArchive_V",
+    "SetStationTime_V",
 };
 
 // Defined global and weak symbols of the dynamic symbol table of an ELF64 file.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/unit/engine/engine_rig.h"
 
 namespace tv {
@@ -41,6 +43,46 @@ TEST(CollectionSchedule, ServicesRunInListOrderWhenTheirPeriodHasElapsed) {
   }
 }
 
+// Suspend and resume, NTP and daylight-saving changes set the wall clock
+// while the program runs: neither the adaptive wait nor the schedule may
+// follow it.
+TEST(CollectionSchedule, WallClockSetDuringACycleChangesNeitherTheWaitNorTheSchedule) {
+  using std::chrono::hours;
+  struct Row {
+    const char* legend;
+    std::chrono::milliseconds step;
+  };
+  const Row rows[] = {
+      {"set an hour forward", hours{1}},
+      {"set an hour back", -hours{1}},
+      {"set a day back", -hours{24}},
+  };
+  for (const Row& row : rows) {
+    EngineRig rig;
+    rig.config.Set("SERVICES", "CurrentData", "10");
+    rig.config.Set("SERVICES", "Alarm", "10");
+    rig.config.Set("SERVICES", "HiLow", "60");
+    rig.Build();
+    rig.Cycle();
+    rig.clock.Advance(std::chrono::milliseconds{7500});
+    rig.TakeRuns();
+    // At 10 s both are due; the clock is set inside the second run, once the
+    // first one's next run has been planned.
+    rig.wall_steps["Alarm"] = row.step;
+    EXPECT_EQ(rig.Cycle(), kMinAdaptiveWaitMs) << row.legend << ": the wait after the step";
+    EXPECT_EQ(rig.TakeRuns(), (Runs{"CurrentData", "Alarm"})) << row.legend;
+    EXPECT_EQ(rig.TakeLinkStates().back(), 1) << row.legend << ": not taken for a long cycle";
+    // Every 2.5 s for the next minute: CurrentData each 10 s, HiLow at 60 s.
+    std::vector<std::string> runs;
+    for (int cycle = 0; cycle < 24; ++cycle) {
+      rig.Cycle();
+      for (const std::string& run : rig.TakeRuns()) runs.push_back(run);
+    }
+    EXPECT_EQ(std::count(runs.begin(), runs.end(), "CurrentData"), 6) << row.legend;
+    EXPECT_EQ(std::count(runs.begin(), runs.end(), "HiLow"), 1) << row.legend;
+  }
+}
+
 TEST(CollectionSchedule, FailedRunIsRetriedNextCycleAndKeepsItsNextRunTime) {
   EngineRig rig;
   rig.config.Set("SERVICES", "HiLow", "3600");
@@ -53,7 +95,7 @@ TEST(CollectionSchedule, FailedRunIsRetriedNextCycleAndKeepsItsNextRunTime) {
   EXPECT_EQ(rig.window.Rows(Field::ServiceList).size(), 0U) << "no times shown for a failure";
 
   rig.results["HiLow"] = 1;
-  const long long second = rig.Now();
+  const long long second = rig.clock.SteadySeconds();
   rig.Cycle();
   EXPECT_EQ(rig.TakeRuns(), (Runs{"HiLow", "HiLow"})) << "retried in the very next cycle";
   EXPECT_EQ(rig.schedule.NextRun("HiLow"), second + 3600);
@@ -179,8 +221,8 @@ TEST(CollectionWait, LibraryLoadFailureSkipsTheCycleAndWaitsABoundedTime) {
   rig.clock.Advance(std::chrono::hours{5});
   EXPECT_EQ(rig.engine->RunCycle(), 2500) << "the wait never grows from an old start";
   EXPECT_EQ(rig.window.Lines(Field::AppLogList),
-            (std::vector<std::string>{"Erreur d'ouverture de la librairie VantagePro.dll",
-                                      "Erreur d'ouverture de la librairie VantagePro.dll"}));
+            (std::vector<std::string>{"Erreur d'ouverture de la librairie libvantagepro.so",
+                                      "Erreur d'ouverture de la librairie libvantagepro.so"}));
   EXPECT_TRUE(rig.station.connects.empty());
   EXPECT_EQ(rig.window.Text(Field::LinkStateText), "Initialisation de la connexion");
   EXPECT_EQ(rig.TakeRuns(), Runs{});

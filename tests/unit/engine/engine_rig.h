@@ -3,6 +3,7 @@
 // A collection engine wired to a fake console and fake services, in
 // simulated time.
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <deque>
@@ -70,6 +71,11 @@ class FakeStation final : public StationPort {
     std::lock_guard lock(mutex);
     closes.push_back(kind);
   }
+  int SetStationTime(const StationDateTime& time, int second) override {
+    std::lock_guard lock(mutex);
+    clock_sets.push_back({time, second});
+    return set_time_result;
+  }
 
   struct ConnectCall {
     int kind;
@@ -84,6 +90,12 @@ class FakeStation final : public StationPort {
   std::deque<int> connect_results;  // 1 when empty
   std::vector<ConnectCall> connects;
   std::vector<int> closes;
+  struct ClockSet {
+    StationDateTime time;
+    int second;
+  };
+  std::vector<ClockSet> clock_sets;
+  int set_time_result = 1;
   std::int32_t usb_serial = 0;
   int loop_supported = 1;
   StationDateTime station_time{5, 7, 3, 2, 2010};
@@ -111,6 +123,8 @@ struct EngineRig {
   std::vector<int> link_states;          // every ShowLinkState
   std::map<std::string, int> results;    // 1 when absent
   std::map<std::string, int> durations;  // seconds a run takes
+  // The wall clock set forward or back during the next run of a service.
+  std::map<std::string, std::chrono::milliseconds> wall_steps;
   std::unique_ptr<CollectionEngine> engine;
 
   EngineRig() {
@@ -130,13 +144,19 @@ struct EngineRig {
       table[name] = [this, name] {
         int result = 1;
         int duration = 0;
+        std::chrono::milliseconds step{0};
         {
           std::lock_guard lock(mutex);
           runs.push_back(name);
           if (auto it = results.find(name); it != results.end()) result = it->second;
           if (auto it = durations.find(name); it != durations.end()) duration = it->second;
+          if (auto it = wall_steps.find(name); it != wall_steps.end()) {
+            step = it->second;
+            wall_steps.erase(it);
+          }
         }
         clock.Advance(std::chrono::seconds{duration});
+        clock.StepWall(step);
         return result;
       };
     }

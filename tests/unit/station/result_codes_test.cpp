@@ -26,7 +26,10 @@ TEST(ResultCodeText, KnownAndUnknownCodes) {
       {"dashed negative", -32768, "32768 | Valeur négative."},
       {"unknown positive code: contact text alone", 2, contact},
       {"unknown negative code: contact text alone", -1, contact},
-      {"a code next to the known ones is unknown", -32708, contact},
+      {"a block that kept failing its CRC", -32708,
+       "32708 | ERREUR : Données reçues altérées (CRC) à chaque essai."},
+      {"a command the console refused", -32709, "32709 | La console a refusé la commande."},
+      {"a code next to the known ones is unknown", -32710, contact},
   };
   for (const auto& c : cases) EXPECT_EQ(ResultCodeText(c.code), c.text) << c.legend;
 }

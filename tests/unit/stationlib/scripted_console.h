@@ -37,7 +37,11 @@ class ScriptedConsole final : public ByteStream {
     }
     return IoStatus::kOk;
   }
-  void DiscardInput() override { queue_.clear(); }
+  IoStatus DiscardInput() override {
+    if (interrupted_) return IoStatus::kInterrupted;
+    queue_.clear();
+    return IoStatus::kOk;
+  }
   void Interrupt() override { interrupted_ = true; }
   int BaudRate() const override { return 19200; }
 

@@ -1,15 +1,21 @@
 // The station on top of the framing, against a scripted console: what it
-// asks for, and what it makes of a console without LOOP2.
+// asks for, what it makes of a console without LOOP2, and a console at the
+// far end of a socket that never stops talking or never answers.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "protocol/crc.h"
 #include "stationlib/station.h"
+#include "tests/unit/stationlib/endless_line.h"
 #include "tests/unit/stationlib/scripted_console.h"
+#include "tests/unit/stationlib/socket_console.h"
 
 namespace tv::stationlib {
 namespace {
@@ -139,6 +145,61 @@ TEST(Station, LineThatGoesAwayIsForgottenAtOnce) {
                                LinkKind::kTcp),
             VP_OK);
   EXPECT_EQ(station.LoadCurrent(), VP_OK) << "the next open starts clean";
+}
+
+long MaxRssKib() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+TEST(Station, ReplyWithoutLineEndsFailsWithLittleMemory) {
+  // 100 MB of a firmware version that never ends, as fast as a socket goes.
+  SocketConsole console("NVER", "\n\rOK\n\r", 100'000'000);
+  Station station;
+  ASSERT_EQ(station.OpenStream(console.LinkEnd(), LinkKind::kTcp), VP_OK);
+  const long rss_before = MaxRssKib();
+  std::string version;
+  EXPECT_EQ(station.FirmwareVersion(version), VP_ERR_COMM);
+  const long growth_kib = MaxRssKib() - rss_before;
+  RecordProperty("max_rss_growth_kib", static_cast<int>(growth_kib));
+  EXPECT_LT(growth_kib, 16 * 1024) << "the reply is dropped past its largest size";
+  EXPECT_LT(console.Flooded(), 100'000'000U) << "the reader stopped reading";
+  station.Close(LinkKind::kNone);
+}
+
+// A close from another thread (the program stopping) ends the exchange where
+// it is, with delays that would otherwise last an hour.
+TEST(Station, CloseFromAnotherThreadEndsTheExchangeAtOnce) {
+  LinkTimings timings;
+  timings.wake_timeout = std::chrono::hours(1);
+  const FlushBound endless_flush{std::numeric_limits<std::size_t>::max(), std::chrono::hours(1)};
+  struct Row {
+    const char* legend;
+    bool talking;  // the console talks from the start: the flush never ends
+  } rows[] = {
+      {"inside the input flush", true},
+      {"inside the wake-up", false},
+  };
+  for (const Row& row : rows) {
+    SocketConsole silent("NEVER", "", 0);
+    std::unique_ptr<ByteStream> stream =
+        row.talking ? EndlessLine(endless_flush) : silent.LinkEnd(endless_flush);
+    Station station(timings);
+    ASSERT_EQ(station.OpenStream(std::move(stream), LinkKind::kSerial), VP_OK) << row.legend;
+    const std::uint64_t read_before = BytesReadByProcess();
+    std::int16_t result = VP_OK;
+    std::thread load([&] { result = station.LoadHiLows(); });
+    // Wait until the flush has dropped a good many bytes, or the LF is out.
+    if (row.talking) {
+      while (BytesReadByProcess() < read_before + (64 << 20)) std::this_thread::yield();
+    } else {
+      while (silent.LineFeeds() == 0) std::this_thread::yield();
+    }
+    EXPECT_EQ(station.Close(LinkKind::kNone), VP_OK) << row.legend;
+    load.join();
+    EXPECT_EQ(result, VP_ERR_COMM) << row.legend;
+  }
 }
 
 }  // namespace
