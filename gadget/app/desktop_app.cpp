@@ -62,6 +62,7 @@ void DesktopApp::Start() {
                                            .quit = [this] { Quit(); },
                                            .export_data = [this] { ExportData(); },
                                            .history = [this] { ShowHistory(); },
+                                           .set_clock = [this] { agent_->SetConsoleClock(); },
                                        });
   window_->SetTray(tray_.get());
   agent_->LogTitle();

@@ -75,6 +75,10 @@ Tray::Tray(const QIcon& icon, Actions actions)
     QAction* history = menu_->addAction("Historique");
     connect(history, &QAction::triggered, this, [this] { actions_.history(); });
   }
+  if (actions_.set_clock) {
+    QAction* set_clock = menu_->addAction("Régler l'horloge de la console");
+    connect(set_clock, &QAction::triggered, this, [this] { actions_.set_clock(); });
+  }
 
   icon_ = new QSystemTrayIcon(icon, this);
   icon_->setContextMenu(menu_.get());

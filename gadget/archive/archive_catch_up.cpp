@@ -38,7 +38,7 @@ ArchiveCatchUp::ArchiveCatchUp(ArchiveCatchUpParts parts) : parts_(std::move(par
 
 void ArchiveCatchUp::RunTurn(const BackgroundTurn& turn) {
   try {
-    const long long now = parts_.clock.NowMillis();
+    const long long now = parts_.clock.SteadyMillis();
     if (turn.just_connected) {
       // Whatever happened while the link was down: go and look.
       pending_ = true;
@@ -54,7 +54,7 @@ void ArchiveCatchUp::RunTurn(const BackgroundTurn& turn) {
     Download(turn);
   } catch (const std::exception&) {
     // Out of memory at worst: the next turn tries again.
-    next_try_ms_ = parts_.clock.NowMillis() + kArchiveRetryMs;
+    next_try_ms_ = parts_.clock.SteadyMillis() + kArchiveRetryMs;
   }
 }
 
@@ -117,7 +117,7 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn) {
     }
     return true;
   });
-  const long long now = parts_.clock.NowMillis();
+  const long long now = parts_.clock.SteadyMillis();
   if (store_failed) {
     next_try_ms_ = now + kArchiveRetryMs;
     return;
@@ -223,7 +223,7 @@ void ArchiveCatchUp::Finish() {
   announce_ = false;
   int period = parts_.archive_period_minutes ? parts_.archive_period_minutes() : 0;
   if (period <= 0) period = kDefaultPeriodMinutes;
-  next_interval_ms_ = parts_.clock.NowMillis() + static_cast<long long>(period) * 60'000;
+  next_interval_ms_ = parts_.clock.SteadyMillis() + static_cast<long long>(period) * 60'000;
 }
 
 void ArchiveCatchUp::StoreTrouble(StoreStatus status) {
