@@ -1,4 +1,5 @@
 #include "gadget/app/desktop_app.h"
+#include "gadget/archive/archive_settings.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "gadget/app/pictures.h"
+#include "gadget/archive/archive_settings.h"
 #include "gadget/display/image_sets.h"
 #include "lib/common/app_values.h"
 #include "lib/common/named_handles.h"
@@ -59,6 +61,8 @@ void DesktopApp::Start() {
                                            .open = [this] { window_->ShowWindow(); },
                                            .quit = [this] { Quit(); },
                                            .export_data = [this] { ExportData(); },
+                                           .history = [this] { ShowHistory(); },
+                                           .set_clock = [this] { agent_->SetConsoleClock(); },
                                        });
   window_->SetTray(tray_.get());
   agent_->LogTitle();
@@ -122,6 +126,14 @@ void DesktopApp::ExportData() {
     }
     exporting_ = false;
   });
+}
+
+void DesktopApp::ShowHistory() {
+  if (quitting_) return;
+  if (!history_) {
+    history_ = std::make_unique<HistoryWindow>(agent_->archive_store(), ArchiveStorePath(config_));
+  }
+  history_->Open();
 }
 
 void DesktopApp::Quit() {

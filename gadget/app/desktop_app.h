@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "gadget/agent/agent.h"
+#include "gadget/app/history_window.h"
 #include "gadget/app/qt_window.h"
 #include "gadget/app/tray.h"
 #include "lib/common/clock.h"
@@ -69,6 +70,9 @@ class DesktopApp final : public QObject {
   // neither the window nor, through it, the collection. The outcome is
   // logged with the path and shown in a balloon.
   void ExportData();
+  // Opens the history window (made at its first opening).
+  void ShowHistory();
+  HistoryWindow* history_window() const { return history_.get(); }
   // True while an export is being written.
   bool Exporting() const { return exporting_; }
 
@@ -86,6 +90,7 @@ class DesktopApp final : public QObject {
   std::unique_ptr<QtWindow> window_;
   std::unique_ptr<Agent> agent_;
   std::unique_ptr<Tray> tray_;
+  std::unique_ptr<HistoryWindow> history_;
   bool started_ = false;
   bool quitting_ = false;
   std::thread export_thread_;

@@ -71,6 +71,14 @@ Tray::Tray(const QIcon& icon, Actions actions)
   connect(export_data, &QAction::triggered, this, [this] {
     if (actions_.export_data) actions_.export_data();
   });
+  if (actions_.history) {
+    QAction* history = menu_->addAction("Historique");
+    connect(history, &QAction::triggered, this, [this] { actions_.history(); });
+  }
+  if (actions_.set_clock) {
+    QAction* set_clock = menu_->addAction("Régler l'horloge de la console");
+    connect(set_clock, &QAction::triggered, this, [this] { actions_.set_clock(); });
+  }
 
   icon_ = new QSystemTrayIcon(icon, this);
   icon_->setContextMenu(menu_.get());

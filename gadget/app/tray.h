@@ -27,6 +27,8 @@ class Tray final : public QObject, public TrayPresenter {
     std::function<void()> open;         // left click, menu entry 1
     std::function<void()> quit;         // menu entry 2
     std::function<void()> export_data;  // menu entry 3 (nothing yet when empty)
+    std::function<void()> history;      // "Historique" (absent when empty)
+    std::function<void()> set_clock;    // "Régler l'horloge de la console" (absent when empty)
   };
 
   Tray(const QIcon& icon, Actions actions);

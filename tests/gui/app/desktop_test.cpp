@@ -260,7 +260,7 @@ QObject* MakeDesktopSuite() {
 }
 
 std::vector<QObject*> GuiSuites() {
-  return {MakeWindowSuite(), MakeDesktopSuite(), MakePagesSuite()};
+  return {MakeWindowSuite(), MakeDesktopSuite(), MakePagesSuite(), MakeHistorySuite()};
 }
 
 }  // namespace tv::testing

@@ -10,5 +10,6 @@ std::vector<QObject*> GuiSuites();
 QObject* MakeWindowSuite();
 QObject* MakeDesktopSuite();
 QObject* MakePagesSuite();
+QObject* MakeHistorySuite();
 
 }  // namespace tv::testing

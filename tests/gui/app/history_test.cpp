@@ -1,0 +1,126 @@
+// The history window on a store the test fills: the charts of each span, the
+// sentence of an empty store, a gap drawn as a gap, and what pointing at a
+// chart says. TV_HISTORY_CAPTURE=FOLDER saves a picture of each span there.
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "gadget/app/history_window.h"
+#include "gadget/archive/archive_store.h"
+#include "gui_suites.h"
+
+namespace tv::testing {
+namespace {
+
+constexpr std::int64_t kNow = 1'781'000'000;
+
+std::size_t Col(std::string_view name) {
+  for (std::size_t i = 0; i < ArchiveColumns().size(); ++i) {
+    if (ArchiveColumns()[i].name == name) return i;
+  }
+  return 0;
+}
+
+// Three days of 5-minute records, a day's sine of temperature, a rainy
+// afternoon, and two hours missing this morning.
+std::vector<HistoryRow> ThreeDays() {
+  std::vector<HistoryRow> rows;
+  for (std::int64_t t = kNow - 3 * 86400; t <= kNow; t += 300) {
+    if (t > kNow - 10 * 3600 && t < kNow - 8 * 3600) continue;
+    const double phase = 2 * M_PI * static_cast<double>(t % 86400) / 86400.0;
+    HistoryRow row;
+    row.stamp = UtcToConsoleStamp(t);
+    row.utc = t;
+    row.values[Col("outside_temp")] = 12 + 6 * std::sin(phase);
+    row.values[Col("inside_temp")] = 21.0;
+    row.values[Col("outside_hum")] = 70 - 15 * std::sin(phase);
+    row.values[Col("barometer")] = 1012 + 4 * std::sin(phase / 3);
+    row.values[Col("rain")] = (t % 86400) > 50000 && (t % 86400) < 60000 ? 0.2 : 0.0;
+    row.values[Col("wind_speed_avg")] = 10 + 5 * std::cos(phase);
+    row.values[Col("wind_speed_high")] = 18 + 8 * std::cos(phase);
+    row.values[Col("wind_dir_prevailing")] = 22.5 * static_cast<double>((t / 3600) % 16);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+class HistorySuite final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void ChartsOfEachSpanWithTheGapLeftOpen() {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tv-history-gui";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    ArchiveStore store((dir / "archive.sqlite").string());
+    QCOMPARE(store.Open(), StoreStatus::kOk);
+    const std::vector<HistoryRow> rows = ThreeDays();
+    QCOMPARE(store.Add(rows), StoreStatus::kOk);
+
+    HistoryWindow window(&store, (dir / "archive.sqlite").string(), [] { return kNow; });
+    window.resize(900, 1100);
+    const char* capture = std::getenv("TV_HISTORY_CAPTURE");
+    const struct {
+      HistorySpan span;
+      const char* name;
+    } spans[] = {
+        {HistorySpan::kDay, "24h"}, {HistorySpan::kWeek, "7j"}, {HistorySpan::kMonth, "30j"}};
+    for (const auto& s : spans) {
+      window.SetSpan(s.span);
+      window.Open();
+      QVERIFY(window.EmptyText().isEmpty());
+      QStringList titles;
+      for (HistoryChartView* view : window.Charts()) {
+        titles << QString::fromStdString(view->chart().title);
+      }
+      QCOMPARE(titles, (QStringList{"Températures", "Pression atmosphérique", "Pluviométrie",
+                                    "Anémométrie"}));
+      const Chart& temps = window.Charts()[0]->chart();
+      // The two missing hours are a gap for the span that holds them.
+      QCOMPARE(temps.lines[0].runs.size(), std::size_t{2});
+      if (capture != nullptr) {
+        QTest::qWait(50);
+        window.grab().save(QString("%1/history-%2.png").arg(capture, s.name));
+      }
+    }
+    // Pointing at the middle of the day's temperatures gives time and values.
+    window.SetSpan(HistorySpan::kDay);
+    QTest::qWait(50);  // laid out
+    HistoryChartView* temps = window.Charts()[0];
+    const QString text = temps->TextAt(temps->width() / 2);
+    QVERIFY2(text.contains("Extérieure : ") && text.contains(" °C") && text.contains("h"),
+             qPrintable(text));
+    QVERIFY(temps->TextAt(2).isEmpty());
+    std::filesystem::remove_all(dir);
+  }
+
+  void EmptyOrMissingStoreSaysSo() {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tv-history-empty";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    ArchiveStore store((dir / "archive.sqlite").string());
+    QCOMPARE(store.Open(), StoreStatus::kOk);
+    HistoryWindow empty(&store, (dir / "archive.sqlite").string(), [] { return kNow; });
+    empty.Open();
+    QVERIFY(empty.EmptyText().startsWith("Aucun relevé"));
+    QVERIFY(empty.Charts().isEmpty());
+    HistoryWindow none(nullptr, "", [] { return kNow; });
+    none.Open();
+    QVERIFY(none.EmptyText().contains("ARCHIVE_Active"));
+    std::filesystem::remove_all(dir);
+  }
+};
+
+}  // namespace
+
+QObject* MakeHistorySuite() {
+  return new HistorySuite;
+}
+
+}  // namespace tv::testing
+
+#include "history_test.moc"
