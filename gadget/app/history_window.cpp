@@ -175,7 +175,19 @@ void HistoryChartView::SetChart(Chart chart, std::int64_t from_utc, std::int64_t
       chart_.title == "Indice UV") {
     low = std::min(low, 0.0);  // amounts start from zero
   }
-  if (high - low < 1e-6) high = low + 1;
+  // A nearly flat series is drawn flat, not as noise magnified to the
+  // plot's height: each unit has a smallest span of its value axis.
+  double min_span = 1;
+  if (chart_.unit == "hPa") min_span = 4;
+  if (chart_.unit == "°C") min_span = 2;
+  if (chart_.unit == "km/h") min_span = 10;
+  if (chart_.unit == "W/m²") min_span = 50;
+  if (high - low < min_span) {
+    const double middle = (high + low) / 2;
+    const bool from_zero = low == 0.0;  // amounts keep their zero
+    low = from_zero ? 0 : middle - min_span / 2;
+    high = from_zero ? min_span : middle + min_span / 2;
+  }
   const double step = NiceStep(high - low, 5);
   low_ = std::floor(low / step) * step;
   high_ = std::ceil(high / step) * step;
