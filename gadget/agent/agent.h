@@ -17,6 +17,7 @@
 #include "gadget/engine/station_port.h"
 #include "gadget/engine/station_record.h"
 #include "gadget/pages/display_refresh_thread.h"
+#include "gadget/publish/mqtt_publisher.h"
 #include "gadget/sound/sound_output.h"
 #include "gadget/window/window.h"
 #include "lib/common/clock.h"
@@ -43,12 +44,17 @@ struct AgentOptions {
   // Where the alert sounds go; when empty and the alerts are active, the
   // output the environment names (MakeSoundOutputFromEnvironment).
   std::unique_ptr<SoundOutput> sound;
+  // The settings file, checked for being readable by others when it holds
+  // the MQTT password; IniPath() when empty.
+  std::string settings_path;
 };
 
 // Everything of the agent behind its window, without Qt: the station record,
 // the service tables, the activity log, the language pack, the display
 // refresh thread, the collection engine and, with "ALERTS_Active" = "1",
-// the alarm thread and its sound alerts. The same assembly runs the
+// the alarm thread and its sound alerts, and with "MQTT_Active" = "1" the
+// MQTT publisher (a state after each successful collection of the current
+// conditions, the alerts raised and cleared). The same assembly runs the
 // desktop program, the agent without a window and the tests. The config, the
 // window and the clock must outlive it.
 class Agent {
@@ -65,8 +71,9 @@ class Agent {
   void Open();
   void ResetDisplay();
   void LogTitle();
-  // Starts the worker threads: the display refresh first, then the
-  // collection, then (when the alerts are active) the alarm thread.
+  // Starts the worker threads: the MQTT publisher (when active), the display
+  // refresh, then the collection, then (when the alerts are active) the
+  // alarm thread.
   void Start();
   // The orderly quit: asks the worker threads to stop without waiting for
   // them, closes the link of the recorded kind on a side thread and waits for
@@ -95,6 +102,8 @@ class Agent {
   AlarmEvaluator& alarms() { return *alarms_; }
   // Null unless the alerts are active.
   SoundAlerts* sound_alerts() { return sound_alerts_.get(); }
+  // Null unless MQTT publishing is active.
+  MqttPublisher* publisher() { return publisher_.get(); }
 
  private:
   const ConfigTable& config_;
@@ -114,6 +123,12 @@ class Agent {
   std::unique_ptr<SoundOutput> sound_;
   std::unique_ptr<SoundAlerts> sound_alerts_;
   std::unique_ptr<AlarmEvaluator> alarms_;
+  std::unique_ptr<MqttPublisher> publisher_;
+  std::string publisher_warning_;
+
+  // What the publisher is given after a collection of the current
+  // conditions (collection thread).
+  StateInput PublishedState();
 };
 
 }  // namespace tv

@@ -1,0 +1,131 @@
+#include "gadget/publish/discovery.h"
+
+#include <nlohmann/json.hpp>
+#include <string_view>
+#include <variant>
+
+#include "lib/common/app_values.h"
+
+namespace tv {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// How Home Assistant is told about a reading, by its key without the
+// sensor number.
+struct SensorKind {
+  std::string_view base;
+  std::string_view name;  // French, as the window names it
+  std::string_view device_class;
+  std::string_view state_class;
+};
+
+constexpr SensorKind kSensors[] = {
+    {"outside_temperature", "Température extérieure", "temperature", "measurement"},
+    {"inside_temperature", "Température intérieure", "temperature", "measurement"},
+    {"outside_humidity", "Humidité extérieure", "humidity", "measurement"},
+    {"inside_humidity", "Humidité intérieure", "humidity", "measurement"},
+    {"dew_point", "Point de rosée", "temperature", "measurement"},
+    {"wind_chill", "Refroidissement éolien", "temperature", "measurement"},
+    {"heat_index", "Indice de chaleur", "temperature", "measurement"},
+    {"thsw_index", "Indice THSW", "temperature", "measurement"},
+    {"thw_index", "Indice THW", "temperature", "measurement"},
+    {"barometer", "Pression", "atmospheric_pressure", "measurement"},
+    {"barometer_trend", "Tendance barométrique", "", ""},
+    {"wind_speed", "Vent", "wind_speed", "measurement"},
+    // Directions are not averaged: no state class.
+    {"wind_direction", "Direction du vent", "", ""},
+    {"wind_direction_text", "Direction du vent (rose)", "", ""},
+    {"wind_speed_avg_2min", "Vent moyen sur 2 min", "wind_speed", "measurement"},
+    {"wind_speed_avg_10min", "Vent moyen sur 10 min", "wind_speed", "measurement"},
+    {"wind_gust_10min", "Rafale sur 10 min", "wind_speed", "measurement"},
+    {"rain_rate", "Intensité de pluie", "precipitation_intensity", "measurement"},
+    {"rain_last_hour", "Pluie de la dernière heure", "precipitation", "measurement"},
+    {"rain_last_24h", "Pluie des dernières 24 h", "precipitation", "measurement"},
+    // Totals that start again from zero (day, storm, month, year).
+    {"rain_day", "Pluie du jour", "precipitation", "total_increasing"},
+    {"rain_storm", "Pluie de l'averse", "precipitation", "total_increasing"},
+    {"rain_month", "Pluie du mois", "precipitation", "total_increasing"},
+    {"rain_year", "Pluie de l'année", "precipitation", "total_increasing"},
+    {"solar_radiation", "Rayonnement solaire", "irradiance", "measurement"},
+    {"uv_index", "Indice UV", "", "measurement"},
+    {"et_day", "Évapotranspiration du jour", "", "total_increasing"},
+    {"et_month", "Évapotranspiration du mois", "", "total_increasing"},
+    {"et_year", "Évapotranspiration de l'année", "", "total_increasing"},
+    {"extra_temperature", "Température supplémentaire", "temperature", "measurement"},
+    {"extra_humidity", "Humidité supplémentaire", "humidity", "measurement"},
+    {"soil_temperature", "Température du sol", "temperature", "measurement"},
+    {"soil_moisture", "Humidité du sol", "", "measurement"},
+    {"leaf_temperature", "Température foliaire", "temperature", "measurement"},
+    {"leaf_wetness", "Humectation foliaire", "", "measurement"},
+};
+
+// The kind of `key` and its sensor number ("" for none): "extra_humidity_2"
+// → extra_humidity, "2".
+const SensorKind* KindOf(const std::string& key, std::string* number) {
+  for (const SensorKind& kind : kSensors) {
+    if (key == kind.base) {
+      number->clear();
+      return &kind;
+    }
+    if (key.size() > kind.base.size() + 1 && key.starts_with(kind.base) &&
+        key[kind.base.size()] == '_') {
+      const std::string rest = key.substr(kind.base.size() + 1);
+      if (rest.find_first_not_of("0123456789") != std::string::npos) continue;
+      *number = rest;
+      return &kind;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string DiscoveryNodeId(const std::string& prefix) {
+  std::string out = prefix;
+  for (char& c : out) {
+    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '_' || c == '-';
+    if (!keep) c = '_';
+  }
+  return out.empty() ? std::string("teskaro-ventaro") : out;
+}
+
+std::vector<DiscoveryConfig> DiscoveryConfigs(const StateMessage& state,
+                                              const MqttSettings& settings) {
+  const std::string node = DiscoveryNodeId(settings.prefix);
+  Json device = {{"identifiers", Json::array({node})}, {"name", "Station météo " + node}};
+  if (!state.model.empty()) device["model"] = state.model;
+  if (!state.firmware.empty()) device["sw_version"] = state.firmware;
+  const Json origin = {{"name", AppName()}, {"sw_version", AppVersion()}};
+
+  std::vector<DiscoveryConfig> out;
+  for (const StateReading& reading : state.readings) {
+    if (std::holds_alternative<std::monostate>(reading.value)) continue;
+    std::string number;
+    const SensorKind* kind = KindOf(reading.key, &number);
+    if (kind == nullptr) continue;
+    std::string name(kind->name);
+    if (!number.empty()) name += " " + number;
+    Json config = {
+        {"name", name},
+        {"unique_id", node + "_" + reading.key},
+        {"state_topic", settings.StateTopic()},
+        {"value_template", "{{ value_json." + reading.key + " }}"},
+        {"availability_topic", settings.StatusTopic()},
+        {"payload_available", "online"},
+        {"payload_not_available", "offline"},
+    };
+    if (!reading.unit.empty()) config["unit_of_measurement"] = reading.unit;
+    if (!kind->device_class.empty()) config["device_class"] = kind->device_class;
+    if (!kind->state_class.empty()) config["state_class"] = kind->state_class;
+    config["device"] = device;
+    config["origin"] = origin;
+    out.push_back({reading.key,
+                   settings.discovery_prefix + "/sensor/" + node + "/" + reading.key + "/config",
+                   config.dump(-1, ' ', false, Json::error_handler_t::replace)});
+  }
+  return out;
+}
+
+}  // namespace tv
