@@ -381,5 +381,50 @@ TEST(MqttE2e, ABrokerThatRefusesOrIsAbsentNeverHoldsTheCollectionBack) {
   }
 }
 
+TEST(MqttE2e, AlertsRaisedAndClearedAreEventsNotRetained) {
+  HeldConsole console;
+  ASSERT_NO_FATAL_FAILURE(console.Start());
+  // Wind above 10 mph is an alarm; the held console blows 9.
+  ASSERT_EQ(console.sim.Control("SET ee.ALARM_WIND_SPEED 10"), "OK");
+  MqttBroker broker;
+  std::string error;
+  ASSERT_TRUE(broker.Start({}, &error)) << error;
+  MqttReader reader;
+  ASSERT_TRUE(reader.Connect(broker.port(), &error)) << error;
+  RunningAgent agent(console.sim.tcp_port(), Plain(broker.port()),
+                     {{"ALERTS_Active", "1"}, {"SERVICES_Alarm", "0"}});
+  ASSERT_TRUE(reader.WaitForTopic(kState, seconds{40}, HasReading)) << agent.log().Text();
+
+  const auto event = [](const char* kind) {
+    return [kind](const std::string& payload) {
+      const Json e = Json::parse(payload, nullptr, false);
+      return e.is_object() && e.value("event", "") == kind && e.value("name", "") == "HiWindSpeed";
+    };
+  };
+  ASSERT_EQ(console.sim.Control("SET wind_speed 20"), "OK");
+  ASSERT_TRUE(reader.WaitForTopic(kAlert, seconds{40}, event("raised"))) << agent.log().Text();
+  ASSERT_EQ(console.sim.Control("SET wind_speed 5"), "OK");
+  ASSERT_TRUE(reader.WaitForTopic(kAlert, seconds{40}, event("cleared"))) << agent.log().Text();
+
+  // (The default console also has its UV alarm raised from the start.)
+  int raised = 0;
+  for (const MqttReader::Message& m : reader.Messages()) {
+    if (m.topic != kAlert) continue;
+    EXPECT_FALSE(m.retained) << m.payload;
+    const Json e = Json::parse(m.payload);
+    if (e["event"] == "raised" && e["name"] == "HiWindSpeed") {
+      ++raised;
+      EXPECT_NE(e.value("label", ""), "") << m.payload;
+      EXPECT_NE(e.value("value", "").find("32"), std::string::npos) << m.payload;  // 20 mph
+      EXPECT_EQ(e.value("time", "").size(), 19U) << m.payload;
+    }
+  }
+  EXPECT_EQ(raised, 1) << "the alarm held over several evaluations is one event";
+  // A client that comes later finds no alert kept by the broker.
+  MqttReader late;
+  ASSERT_TRUE(late.Connect(broker.port(), &error)) << error;
+  EXPECT_FALSE(late.WaitForTopic(kAlert, seconds{2}));
+}
+
 }  // namespace
 }  // namespace tv
