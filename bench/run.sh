@@ -9,6 +9,9 @@
 #      BENCH_CYCLES (10,000) cycles in accelerated time
 #   5. start-up: exec to the window shown, without the start-up pause
 #   6. latency from a value changed in the console to the field showing it
+#   7. latency from a value changed in the console to the MQTT state message
+#   8. CPU of the headless bridge (--no-window publishing to a local
+#      mosquitto) over BENCH_CPU_SECONDS
 # Usage: bench/run.sh            (builds the Release preset first)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -75,7 +78,7 @@ TV_SOUND_SINK="wav:$work/sound.wav" "$work/app/teskaro-ventaro" >"$work/app.out"
 app=$!
 pids+=($app)
 sleep 10
-ticks() { awk '{print $14 + $15}' "/proc/$app/stat"; }
+ticks() { awk '{print $14 + $15}' "/proc/${1:-$app}/stat"; }
 switches() {
   cat /proc/"$app"/task/*/status 2>/dev/null |
     awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s}'
@@ -104,6 +107,42 @@ startup=$("$bin/startup_bench" 2>/dev/null | tail -n 4)
 # 6
 latency=$("$bin/latency_bench" 10 8)
 
+# 7
+mqtt_latency=$("$bin/mqtt_bench" 10 8)
+
+# 8: the headless bridge, services as in 3, publishing to a broker of its own.
+start_simulator bridge
+mkdir "$work/bridge"
+cp "$bin/teskaro-ventaro" "$bin/libvantagepro.so" "$bin/langue.pack" "$work/bridge/"
+broker_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+{
+  echo "listener $broker_port 127.0.0.1"
+  echo "allow_anonymous true"
+  echo "persistence false"
+  # mosquitto refuses to run as root unless told to stay root.
+  [ "$(id -u)" = 0 ] && echo "user root"
+} >"$work/mosquitto.conf"
+/usr/sbin/mosquitto -c "$work/mosquitto.conf" >"$work/mosquitto.out" 2>&1 &
+pids+=($!)
+sed 's/^\[ALERTS\]$/[MQTT]\nActive=1\nPort='"$broker_port"'\n[ALERTS]/' "$work/app/tsk_vnt.ini" >"$work/bridge/tsk_vnt.ini"
+mosquitto_sub -h 127.0.0.1 -p "$broker_port" -t 'teskaro-ventaro/state' >"$work/states.out" 2>/dev/null &
+pids+=($!)
+TV_SOUND_SINK="wav:$work/bridge.wav" "$work/bridge/teskaro-ventaro" --no-window >"$work/bridge.out" 2>&1 &
+bridge=$!
+pids+=($bridge)
+sleep 10
+b0=$(ticks "$bridge")
+n0=$(wc -l <"$work/states.out")
+sleep "$cpu_seconds"
+b1=$(ticks "$bridge")
+n1=$(wc -l <"$work/states.out")
+kill -TERM "$bridge"
+wait "$bridge" 2>/dev/null || true
+bridge_percent=$(awk -v t="$((b1 - b0))" -v hz="$hz" -v s="$cpu_seconds" 'BEGIN {printf "%.3f", 100 * t / hz / s}')
+bridge_cycle_ms=$(awk -v t="$((b1 - b0))" -v hz="$hz" -v c="$((cpu_seconds / 10))" 'BEGIN {printf "%.1f", 1000 * t / hz / c}')
+bridge_states=$((n1 - n0))
+bridge_ratio=$(awk -v b="$bridge_percent" -v a="$cpu_percent" 'BEGIN {printf "%.2f", (a > 0) ? b / a : 0}')
+
 cat <<TABLE
 
 | # | measure | figure | goal | met |
@@ -114,6 +153,8 @@ cat <<TABLE
 | 4 | resident memory of the Qt program (offscreen), after start-up and after ${cycles} cycles in accelerated time | ${rss_start} KiB → ${rss_end} KiB | < 60 MB, no growth | $(awk -v a="$rss_start" -v b="$rss_end" 'BEGIN {print (b < 61440 && b - a < 2048) ? "yes" : "no"}') |
 | 5 | start-up, exec to the window shown, no pause (offscreen) | $(grep -m1 'program' <<<"$startup" | sed 's/^ *//') | < 300 ms | $(sed -n 's/.*program \([0-9.]*\) ms.*/\1/p' <<<"$startup" | awk '{print ($1 < 300) ? "yes" : "no"}') |
 | 6 | latency, value changed in the console → field showing it, period 10 s | $(sed 's/^latency: //' <<<"$latency") | ≤ period + 1 s | $(awk '{for (i = 1; i <= NF; i++) if ($i == "worst/bound") r = $(i + 1)} END {print (r + 0 <= 1) ? "yes" : "no"}' <<<"$latency") |
+| 7 | latency, value changed in the console → MQTT state message received, period 10 s | $(sed 's/^mqtt latency: //' <<<"$mqtt_latency") | ≤ period + 1 s | $(awk '{for (i = 1; i <= NF; i++) if ($i == "worst" && w == "") w = $(i + 1)} END {print (w + 0 <= 11) ? "yes" : "no"}' <<<"$mqtt_latency") |
+| 8 | CPU of the headless bridge (\`--no-window\`, MQTT to a local mosquitto), services every 10 s, ${cpu_seconds} s | ${bridge_percent} % of one core, ${bridge_cycle_ms} ms of CPU per cycle, ${bridge_states} states published; ratio to the Qt program (row 3) ${bridge_ratio} | < 0.5 % | $(awk -v c="$bridge_percent" -v n="$bridge_states" 'BEGIN {print (c < 0.5 && n > 0) ? "yes" : "no"}') |
 TABLE
 echo
 echo "start-up benchmark:"

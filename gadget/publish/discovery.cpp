@@ -18,46 +18,47 @@ struct SensorKind {
   std::string_view name;  // French, as the window names it
   std::string_view device_class;
   std::string_view state_class;
+  int precision;  // decimals Home Assistant shows
 };
 
 constexpr SensorKind kSensors[] = {
-    {"outside_temperature", "Température extérieure", "temperature", "measurement"},
-    {"inside_temperature", "Température intérieure", "temperature", "measurement"},
-    {"outside_humidity", "Humidité extérieure", "humidity", "measurement"},
-    {"inside_humidity", "Humidité intérieure", "humidity", "measurement"},
-    {"dew_point", "Point de rosée", "temperature", "measurement"},
-    {"wind_chill", "Refroidissement éolien", "temperature", "measurement"},
-    {"heat_index", "Indice de chaleur", "temperature", "measurement"},
-    {"thsw_index", "Indice THSW", "temperature", "measurement"},
-    {"thw_index", "Indice THW", "temperature", "measurement"},
-    {"barometer", "Pression", "atmospheric_pressure", "measurement"},
-    {"barometer_trend", "Tendance barométrique", "", ""},
-    {"wind_speed", "Vent", "wind_speed", "measurement"},
+    {"outside_temperature", "Température extérieure", "temperature", "measurement", 1},
+    {"inside_temperature", "Température intérieure", "temperature", "measurement", 1},
+    {"outside_humidity", "Humidité extérieure", "humidity", "measurement", 0},
+    {"inside_humidity", "Humidité intérieure", "humidity", "measurement", 0},
+    {"dew_point", "Point de rosée", "temperature", "measurement", 1},
+    {"wind_chill", "Refroidissement éolien", "temperature", "measurement", 1},
+    {"heat_index", "Indice de chaleur", "temperature", "measurement", 1},
+    {"thsw_index", "Indice THSW", "temperature", "measurement", 1},
+    {"thw_index", "Indice THW", "temperature", "measurement", 1},
+    {"barometer", "Pression", "atmospheric_pressure", "measurement", 1},
+    {"barometer_trend", "Tendance barométrique", "", "", 0},
+    {"wind_speed", "Vent", "wind_speed", "measurement", 1},
     // Directions are not averaged: no state class.
-    {"wind_direction", "Direction du vent", "", ""},
-    {"wind_direction_text", "Direction du vent (rose)", "", ""},
-    {"wind_speed_avg_2min", "Vent moyen sur 2 min", "wind_speed", "measurement"},
-    {"wind_speed_avg_10min", "Vent moyen sur 10 min", "wind_speed", "measurement"},
-    {"wind_gust_10min", "Rafale sur 10 min", "wind_speed", "measurement"},
-    {"rain_rate", "Intensité de pluie", "precipitation_intensity", "measurement"},
-    {"rain_last_hour", "Pluie de la dernière heure", "precipitation", "measurement"},
-    {"rain_last_24h", "Pluie des dernières 24 h", "precipitation", "measurement"},
+    {"wind_direction", "Direction du vent", "", "", 0},
+    {"wind_direction_text", "Direction du vent (rose)", "", "", 0},
+    {"wind_speed_avg_2min", "Vent moyen sur 2 min", "wind_speed", "measurement", 1},
+    {"wind_speed_avg_10min", "Vent moyen sur 10 min", "wind_speed", "measurement", 1},
+    {"wind_gust_10min", "Rafale sur 10 min", "wind_speed", "measurement", 1},
+    {"rain_rate", "Intensité de pluie", "precipitation_intensity", "measurement", 1},
+    {"rain_last_hour", "Pluie de la dernière heure", "precipitation", "measurement", 1},
+    {"rain_last_24h", "Pluie des dernières 24 h", "precipitation", "measurement", 1},
     // Totals that start again from zero (day, storm, month, year).
-    {"rain_day", "Pluie du jour", "precipitation", "total_increasing"},
-    {"rain_storm", "Pluie de l'averse", "precipitation", "total_increasing"},
-    {"rain_month", "Pluie du mois", "precipitation", "total_increasing"},
-    {"rain_year", "Pluie de l'année", "precipitation", "total_increasing"},
-    {"solar_radiation", "Rayonnement solaire", "irradiance", "measurement"},
-    {"uv_index", "Indice UV", "", "measurement"},
-    {"et_day", "Évapotranspiration du jour", "", "total_increasing"},
-    {"et_month", "Évapotranspiration du mois", "", "total_increasing"},
-    {"et_year", "Évapotranspiration de l'année", "", "total_increasing"},
-    {"extra_temperature", "Température supplémentaire", "temperature", "measurement"},
-    {"extra_humidity", "Humidité supplémentaire", "humidity", "measurement"},
-    {"soil_temperature", "Température du sol", "temperature", "measurement"},
-    {"soil_moisture", "Humidité du sol", "", "measurement"},
-    {"leaf_temperature", "Température foliaire", "temperature", "measurement"},
-    {"leaf_wetness", "Humectation foliaire", "", "measurement"},
+    {"rain_day", "Pluie du jour", "precipitation", "total_increasing", 1},
+    {"rain_storm", "Pluie de l'averse", "precipitation", "total_increasing", 1},
+    {"rain_month", "Pluie du mois", "precipitation", "total_increasing", 1},
+    {"rain_year", "Pluie de l'année", "precipitation", "total_increasing", 1},
+    {"solar_radiation", "Rayonnement solaire", "irradiance", "measurement", 0},
+    {"uv_index", "Indice UV", "", "measurement", 1},
+    {"et_day", "Évapotranspiration du jour", "", "total_increasing", 2},
+    {"et_month", "Évapotranspiration du mois", "", "total_increasing", 1},
+    {"et_year", "Évapotranspiration de l'année", "", "total_increasing", 1},
+    {"extra_temperature", "Température supplémentaire", "temperature", "measurement", 1},
+    {"extra_humidity", "Humidité supplémentaire", "humidity", "measurement", 0},
+    {"soil_temperature", "Température du sol", "temperature", "measurement", 1},
+    {"soil_moisture", "Humidité du sol", "", "measurement", 0},
+    {"leaf_temperature", "Température foliaire", "temperature", "measurement", 1},
+    {"leaf_wetness", "Humectation foliaire", "", "measurement", 0},
 };
 
 // The kind of `key` and its sensor number ("" for none): "extra_humidity_2"
@@ -119,6 +120,10 @@ std::vector<DiscoveryConfig> DiscoveryConfigs(const StateMessage& state,
     if (!reading.unit.empty()) config["unit_of_measurement"] = reading.unit;
     if (!kind->device_class.empty()) config["device_class"] = kind->device_class;
     if (!kind->state_class.empty()) config["state_class"] = kind->state_class;
+    // The window's precision; the state keeps every digit of the reading.
+    if (std::holds_alternative<double>(reading.value)) {
+      config["suggested_display_precision"] = kind->precision;
+    }
     config["device"] = device;
     config["origin"] = origin;
     out.push_back({reading.key,
