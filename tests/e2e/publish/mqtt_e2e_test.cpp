@@ -130,6 +130,11 @@ class RunningAgent {
     if (thread_.joinable()) thread_.join();
   }
   SharedText& log() { return text_; }
+  // Lines about the link to the broker (not the warning about the settings
+  // file's permissions, which depends on the file beside the test program).
+  int LinkLines() {
+    return text_.Count("[MQTT]") - text_.Count("peut être lu par d'autres utilisateurs");
+  }
   // Waits until the output holds `what` at least `count` times.
   bool WaitForLine(const std::string& what, seconds timeout, int count = 1) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -223,7 +228,7 @@ TEST(MqttE2e, StateMatchesTheHeldConsoleOverEachKindOfBroker) {
               1)
         << row.legend << "\n"
         << agent.log().Text();
-    EXPECT_EQ(agent.log().Count("[MQTT]"), 1) << row.legend << "\n" << agent.log().Text();
+    EXPECT_EQ(agent.LinkLines(), 1) << row.legend << "\n" << agent.log().Text();
   }
 }
 
@@ -243,9 +248,19 @@ TEST(MqttE2e, DiscoveryAnnouncesTheConsoleSensorsAndRemovesOneThatGoes) {
     const Json c = Json::parse(payload, nullptr, false);
     return c.is_object() && c.contains("device") && c["device"].contains("sw_version");
   };
-  ASSERT_TRUE(reader.WaitForTopic(topic + "outside_temperature/config", seconds{40}, with_firmware))
-      << agent.log().Text();
-  ASSERT_TRUE(reader.WaitForTopic(kState, seconds{20}, HasReading));
+  // The configs of one state go out before it: a state after the first
+  // config with the firmware closes that round.
+  const auto round_with_firmware = [&](const Messages& messages) {
+    bool firmware = false;
+    for (const MqttReader::Message& m : messages) {
+      if (m.topic == topic + "outside_temperature/config" && with_firmware(m.payload)) {
+        firmware = true;
+      }
+      if (firmware && m.topic == kState) return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(reader.WaitFor(round_with_firmware, seconds{40})) << agent.log().Text();
   std::map<std::string, Json> configs;
   for (const MqttReader::Message& m : reader.Messages()) {
     if (!m.topic.starts_with(topic)) continue;
@@ -295,12 +310,12 @@ TEST(MqttE2e, BrokerKilledAndRestartedGetsTheStateAndOnlineAgain) {
   MqttBroker broker;
   std::string error;
   ASSERT_TRUE(broker.Start({}, &error)) << error;
+  // Connected before the agent starts, as every reader here: libmosquitto's
+  // set-up is not made for two threads at once.
+  MqttReader first;
+  ASSERT_TRUE(first.Connect(broker.port(), &error)) << error;
   RunningAgent agent(console.sim.tcp_port(), Plain(broker.port()));
-  {
-    MqttReader reader;
-    ASSERT_TRUE(reader.Connect(broker.port(), &error)) << error;
-    ASSERT_TRUE(reader.WaitForTopic(kState, seconds{40}, HasReading)) << agent.log().Text();
-  }
+  ASSERT_TRUE(first.WaitForTopic(kState, seconds{40}, HasReading)) << agent.log().Text();
   broker.Kill();
   ASSERT_TRUE(agent.WaitForLine("[MQTT] : connexion perdue avec 127.0.0.1", seconds{60}))
       << agent.log().Text();
@@ -330,7 +345,7 @@ TEST(MqttE2e, BrokerKilledAndRestartedGetsTheStateAndOnlineAgain) {
   EXPECT_EQ(agent.log().Count("[MQTT] : connexion perdue"), 1) << printed;
   EXPECT_EQ(agent.log().Count("injoignable"), 0) << printed;
   EXPECT_EQ(agent.log().Count("message(s) non publié(s)"), 1) << printed;
-  EXPECT_EQ(agent.log().Count("[MQTT]"), 4) << printed;
+  EXPECT_EQ(agent.LinkLines(), 4) << printed;
 }
 
 TEST(MqttE2e, ABrokerThatRefusesOrIsAbsentNeverHoldsTheCollectionBack) {
@@ -368,7 +383,7 @@ TEST(MqttE2e, ABrokerThatRefusesOrIsAbsentNeverHoldsTheCollectionBack) {
     agent.Stop();
     const std::string printed = agent.log().Text();
     EXPECT_EQ(agent.log().Count(row.line), 1) << row.legend << "\n" << printed;
-    EXPECT_EQ(agent.log().Count("[MQTT]"), 1) << row.legend << "\n" << printed;
+    EXPECT_EQ(agent.LinkLines(), 1) << row.legend << "\n" << printed;
     EXPECT_NE(printed.find("extérieur 20.2 °C"), std::string::npos) << row.legend << "\n"
                                                                     << printed;
     if (row.broker) {
