@@ -319,12 +319,20 @@ TEST(MqttE2e, BrokerKilledAndRestartedGetsTheStateAndOnlineAgain) {
   broker.Kill();
   ASSERT_TRUE(agent.WaitForLine("[MQTT] : connexion perdue avec 127.0.0.1", seconds{60}))
       << agent.log().Text();
-  // A few failed attempts while it is away.
-  std::this_thread::sleep_for(seconds{3});
+  // Failed attempts, and collections going on, while it is away: their
+  // states wait and the newest replaces the others.
+  const std::string collected = "Conditions actuelles : intérieur";
+  ASSERT_TRUE(agent.WaitForLine(collected, seconds{60}, agent.log().Count(collected) + 4));
   ASSERT_TRUE(broker.Restart(&error)) << error;
   ASSERT_TRUE(agent.WaitForLine("[MQTT] : connecté à", seconds{60}, 2)) << agent.log().Text();
+  {
+    MqttReader reader;
+    ASSERT_TRUE(reader.Connect(broker.port(), &error)) << error;
+    ASSERT_TRUE(reader.WaitForTopic(kState, seconds{20}, HasReading)) << agent.log().Text();
+  }
 
-  // A new client finds both retained again on the restarted (empty) broker.
+  // A client that comes afterwards finds both retained on the restarted
+  // (empty) broker.
   MqttReader reader;
   ASSERT_TRUE(reader.Connect(broker.port(), &error)) << error;
   const auto retained = [](const std::string& topic,
