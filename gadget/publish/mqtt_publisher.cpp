@@ -94,13 +94,23 @@ void MqttPublisher::OfferAlarms(const std::vector<FoundAlarm>& found) {
   last_alarms_ = found;
 }
 
+// The callbacks run inside the library's calls, with its own locks held:
+// they only note what happened, and HandleEvents acts on it once the call
+// has returned (so that nothing is published from within a callback).
 void MqttPublisher::ConnectCallback(struct mosquitto*, void* self, int code) {
-  static_cast<MqttPublisher*>(self)->OnConnack(code);
+  static_cast<MqttPublisher*>(self)->connack_ = code;
 }
 
 void MqttPublisher::DisconnectCallback(struct mosquitto*, void* self, int rc) {
-  const int error = errno;
-  static_cast<MqttPublisher*>(self)->OnDisconnect(rc, error);
+  auto* publisher = static_cast<MqttPublisher*>(self);
+  publisher->disconnect_ = std::make_pair(rc, errno);
+}
+
+void MqttPublisher::HandleEvents() {
+  if (const std::optional<int> code = std::exchange(connack_, std::nullopt)) OnConnack(*code);
+  if (const auto lost = std::exchange(disconnect_, std::nullopt)) {
+    OnDisconnect(lost->first, lost->second);
+  }
 }
 
 bool MqttPublisher::Setup() {
@@ -151,6 +161,7 @@ void MqttPublisher::Attempt() {
       mosquitto_connect_async(client_, settings_.host.c_str(), settings_.port, kKeepAliveSeconds);
   if (rc == MOSQ_ERR_SUCCESS && mosquitto_socket(client_) >= 0) return;
   const int error = errno;
+  disconnect_.reset();  // this failure is handled here
   Report(LinkState::kUnreachable,
          "[MQTT] : serveur " + settings_.Endpoint() + " injoignable (" + Reason(rc, error) + ")");
   ScheduleRetry();
@@ -254,7 +265,10 @@ void MqttPublisher::Run(std::stop_token stop) {
   if (!Setup()) return;
   while (!stop.stop_requested()) {
     const auto now = Steady::now();
-    if (mosquitto_socket(client_) < 0 && now >= next_attempt_) Attempt();
+    if (mosquitto_socket(client_) < 0 && now >= next_attempt_) {
+      Attempt();
+      HandleEvents();
+    }
     if (connected_) PublishPending();
 
     const int sock = mosquitto_socket(client_);
@@ -262,6 +276,8 @@ void MqttPublisher::Run(std::stop_token stop) {
       // No answer to the connection: start again with a fresh client.
       mosquitto_destroy(client_);
       client_ = nullptr;
+      connack_.reset();
+      disconnect_.reset();
       Report(LinkState::kUnreachable,
              "[MQTT] : serveur " + settings_.Endpoint() + " injoignable (pas de réponse)");
       if (!Setup()) return;
@@ -286,10 +302,13 @@ void MqttPublisher::Run(std::stop_token stop) {
       // Read even without POLLIN: TLS may hold decrypted bytes the socket
       // no longer shows.
       mosquitto_loop_read(client_, 1);
+      HandleEvents();
       if (mosquitto_socket(client_) >= 0 && mosquitto_want_write(client_)) {
         mosquitto_loop_write(client_, 1);
+        HandleEvents();
       }
       if (mosquitto_socket(client_) >= 0) mosquitto_loop_misc(client_);
+      HandleEvents();
     }
   }
   Shutdown();

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "gadget/alerts/alarm_items.h"
@@ -78,6 +79,7 @@ class MqttPublisher {
   void ScheduleRetry();
   void OnConnack(int code);
   void OnDisconnect(int rc, int error);
+  void HandleEvents();
   void Report(LinkState state, const std::string& line);
   void PublishPending();
   void PublishState(const StateMessage& message);
@@ -103,6 +105,9 @@ class MqttPublisher {
   struct mosquitto* client_ = nullptr;
   bool connected_ = false;  // CONNACK accepted, socket open
   bool refused_ = false;    // the broker refused the current attempt
+  // Noted by the library's callbacks, handled after its call returns.
+  std::optional<int> connack_;
+  std::optional<std::pair<int, int>> disconnect_;  // return code, errno
   bool stopping_ = false;
   std::chrono::steady_clock::time_point attempt_started_{};
   std::chrono::steady_clock::time_point last_drop_log_{};
