@@ -154,7 +154,6 @@ void MqttPublisher::Report(LinkState state, const std::string& line) {
 }
 
 void MqttPublisher::Attempt() {
-  ++attempts_;
   attempt_started_ = Steady::now();
   refused_ = false;
   const int rc =
@@ -189,7 +188,6 @@ void MqttPublisher::OnConnack(int code) {
   connected_ = true;
   resend_all_ = true;
   backoff_ = std::chrono::seconds{1};
-  ++connections_;
   Report(LinkState::kConnected, "[MQTT] : connecté à " + settings_.Endpoint());
   Publish(settings_.StatusTopic(), "online", true);
 }
@@ -235,7 +233,7 @@ void MqttPublisher::PublishState(const StateMessage& message) {
     }
     announced_ = std::move(wanted);
   }
-  if (Publish(settings_.StateTopic(), message.json, true)) ++states_published_;
+  Publish(settings_.StateTopic(), message.json, true);
   resend_all_ = false;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -65,11 +64,6 @@ class MqttPublisher {
   // the previous evaluation become events.
   void OfferAlarms(const std::vector<FoundAlarm>& found);
 
-  // Counters for tests and benchmarks (any thread).
-  int Connections() const { return connections_; }
-  int Attempts() const { return attempts_; }
-  int StatesPublished() const { return states_published_; }
-
  private:
   enum class LinkState { kNone, kConnected, kUnreachable, kRefused, kLost, kTls };
 
@@ -118,10 +112,6 @@ class MqttPublisher {
   std::optional<StateMessage> last_state_;
   std::map<std::string, std::string> announced_;  // discovery topic → payload
   std::size_t dropped_ = 0;
-
-  std::atomic<int> connections_{0};
-  std::atomic<int> attempts_{0};
-  std::atomic<int> states_published_{0};
 };
 
 }  // namespace tv
