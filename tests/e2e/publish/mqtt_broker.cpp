@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -118,6 +119,8 @@ bool MqttBroker::Launch(std::string* error) {
     return false;
   }
   if (pid_ == 0) {
+    // Gone with the test, even one that aborts.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     const int fd = open(log_.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     dup2(fd, STDOUT_FILENO);
     dup2(fd, STDERR_FILENO);
