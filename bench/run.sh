@@ -12,6 +12,9 @@
 #   7. the whole archive downloaded at 19200 baud against its wire-time floor
 #   8. the archive store: the 30-day range query of the charts over a year
 #   9. the archive store's size per year of 5-minute records
+#  10. latency from a value changed in the console to the MQTT state message
+#  11. CPU of the headless bridge (--no-window publishing to a local
+#      mosquitto) over BENCH_CPU_SECONDS
 # Usage: bench/run.sh            (builds the Release preset first)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -82,7 +85,7 @@ TV_SOUND_SINK="wav:$work/sound.wav" "$work/app/teskaro-ventaro" >"$work/app.out"
 app=$!
 pids+=($app)
 sleep 10
-ticks() { awk '{print $14 + $15}' "/proc/$app/stat"; }
+ticks() { awk '{print $14 + $15}' "/proc/${1:-$app}/stat"; }
 switches() {
   cat /proc/"$app"/task/*/status 2>/dev/null |
     awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s}'
@@ -115,6 +118,58 @@ latency=$("$bin/latency_bench" 10 8)
 store=$("$bin/archive_bench")
 archive_range=$(sed -n 's/^range: //p' <<<"$store")
 archive_size=$(sed -n 's/^size: //p' <<<"$store")
+# 10
+mqtt_latency=$("$bin/mqtt_bench" 10 8)
+
+# 11: the headless bridge, services as in 3, publishing to a broker of its own,
+# side by side with the same headless agent without MQTT (the ratio is what
+# publishing costs).
+start_simulator bridge
+bridge_console=$port
+start_simulator headless
+headless_console=$port
+broker_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+{
+  echo "listener $broker_port 127.0.0.1"
+  echo "allow_anonymous true"
+  echo "persistence false"
+  # mosquitto refuses to run as root unless told to stay root.
+  [ "$(id -u)" = 0 ] && echo "user root"
+} >"$work/mosquitto.conf"
+/usr/sbin/mosquitto -c "$work/mosquitto.conf" >"$work/mosquitto.out" 2>&1 &
+pids+=($!)
+for kind in bridge headless; do
+  mkdir "$work/$kind"
+  cp "$bin/teskaro-ventaro" "$bin/libvantagepro.so" "$bin/langue.pack" "$work/$kind/"
+done
+sed "s/@[0-9]*\$/@$bridge_console/; s/^\\[ALERTS\\]\$/[MQTT]\\nActive=1\\nPort=$broker_port\\n[ALERTS]/" \
+  "$work/app/tsk_vnt.ini" >"$work/bridge/tsk_vnt.ini"
+sed "s/@[0-9]*\$/@$headless_console/" "$work/app/tsk_vnt.ini" >"$work/headless/tsk_vnt.ini"
+wait_for 100 mosquitto_pub -h 127.0.0.1 -p "$broker_port" -t bench/ping -m 1
+mosquitto_sub -h 127.0.0.1 -p "$broker_port" -t 'teskaro-ventaro/state' >"$work/states.out" 2>/dev/null &
+pids+=($!)
+TV_SOUND_SINK="wav:$work/bridge.wav" "$work/bridge/teskaro-ventaro" --no-window >"$work/bridge.out" 2>&1 &
+bridge=$!
+pids+=($bridge)
+TV_SOUND_SINK="wav:$work/headless.wav" "$work/headless/teskaro-ventaro" --no-window >"$work/headless.out" 2>&1 &
+headless=$!
+pids+=($headless)
+sleep 10
+b0=$(ticks "$bridge")
+h0=$(ticks "$headless")
+n0=$(wc -l <"$work/states.out")
+sleep "$cpu_seconds"
+b1=$(ticks "$bridge")
+h1=$(ticks "$headless")
+n1=$(wc -l <"$work/states.out")
+kill -TERM "$bridge" "$headless"
+wait "$bridge" "$headless" 2>/dev/null || true
+percent() { awk -v t="$1" -v hz="$hz" -v s="$cpu_seconds" 'BEGIN {printf "%.3f", 100 * t / hz / s}'; }
+bridge_percent=$(percent "$((b1 - b0))")
+headless_percent=$(percent "$((h1 - h0))")
+bridge_cycle_ms=$(awk -v t="$((b1 - b0))" -v hz="$hz" -v c="$((cpu_seconds / 10))" 'BEGIN {printf "%.1f", 1000 * t / hz / c}')
+bridge_states=$((n1 - n0))
+bridge_ratio=$(awk -v b="$((b1 - b0))" -v h="$((h1 - h0))" 'BEGIN {printf "%.2f", (h > 0) ? b / h : 0}')
 
 cat <<TABLE
 
@@ -129,6 +184,8 @@ cat <<TABLE
 | 7 | the whole archive (2560 records, 512 pages) downloaded at 19200 baud, pseudo-terminal | ${archive_elapsed} s against a wire-time floor of ${archive_floor} s: ratio ${archive_ratio} | ≤ 1.10 | $(awk -v r="$archive_ratio" 'BEGIN {print (r <= 1.10) ? "yes" : "no"}') |
 | 8 | opening the 30-day charts: the archive store opened and 30 days of 5-minute records read, from a store of one year | ${archive_range} | < 200 ms | $(sed -n 's/.*ratio \([0-9.]*\).*/\1/p' <<<"$archive_range" | awk '{print ($1 < 1) ? "yes" : "no"}') |
 | 9 | the archive store's size per year of 5-minute records | ${archive_size} | — | — |
+| 10 | latency, value changed in the console → MQTT state message received, period 10 s | $(sed 's/^mqtt latency: //' <<<"$mqtt_latency") | ≤ period + 1 s | $(awk '{for (i = 1; i <= NF; i++) if ($i == "worst" && w == "") w = $(i + 1)} END {print (w + 0 <= 11) ? "yes" : "no"}' <<<"$mqtt_latency") |
+| 11 | CPU of the headless bridge (\`--no-window\`, MQTT to a local mosquitto), services every 10 s, ${cpu_seconds} s | ${bridge_percent} % of one core, ${bridge_cycle_ms} ms of CPU per cycle, ${bridge_states} states published; without MQTT ${headless_percent} %, ratio ${bridge_ratio} | < 0.5 % | $(awk -v c="$bridge_percent" -v n="$bridge_states" 'BEGIN {print (c < 0.5 && n > 0) ? "yes" : "no"}') |
 TABLE
 echo
 echo "start-up benchmark:"

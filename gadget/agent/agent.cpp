@@ -12,6 +12,7 @@
 #include "gadget/pages/calibration_page.h"
 #include "gadget/pages/records_page.h"
 #include "gadget/pages/station_config_page.h"
+#include "gadget/publish/mqtt_settings.h"
 #include "lib/common/app_values.h"
 #include "lib/config/config_keys.h"
 
@@ -53,12 +54,25 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
   }
   RegisterServices(kServiceList, config_, schedule_, flags_);
 
+  MqttSettings mqtt = ReadMqttSettings(config_);
+  if (mqtt.active) {
+    if (!mqtt.password.empty()) {
+      publisher_warning_ =
+          PasswordFileWarning(options_.settings_path.empty() ? IniPath() : options_.settings_path);
+    }
+    publisher_ = std::make_unique<MqttPublisher>(
+        std::move(mqtt), clock_, [this](std::string_view line) { log_.Notify(line); });
+  }
+
   ServiceTable services = MakeServiceTable(context_, current_data_);
-  if (options_.after_service) {
+  if (options_.after_service || publisher_) {
     for (auto& [name, run] : services) {
       run = [this, service = name, inner = std::move(run)] {
         const int result = inner();
-        if (result == 1) options_.after_service(service);
+        if (result != 1) return result;
+        // A copy for the publishing thread; it never waits for the broker.
+        if (publisher_ && service == "CurrentData") publisher_->OfferState(PublishedState());
+        if (options_.after_service) options_.after_service(service);
         return result;
       };
     }
@@ -108,6 +122,25 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
   }
   alarms_ =
       std::make_unique<AlarmEvaluator>(config_, clock_, record_, window_, sound_alerts_.get());
+  if (publisher_) {
+    alarms_->SetFoundListener(
+        [this](const std::vector<FoundAlarm>& found) { publisher_->OfferAlarms(found); });
+  }
+}
+
+StateInput Agent::PublishedState() {
+  StateInput state{.data = record_.Snapshot(),
+                   .collected = {},
+                   .records = schedule_.Contains("HiLow"),
+                   .forecast_sentences = {},
+                   .collected_at = clock_.NowSeconds()};
+  state.forecast_sentences = ForecastSentences(state.data.Forecast.Text, language_);
+  for (const ServiceSchedule::Entry& e : schedule_.Entries()) {
+    if (e.next_run > 0) state.collected.insert(e.name);
+  }
+  // Called from within its first run, before its next run is set.
+  state.collected.insert("CurrentData");
+  return state;
 }
 
 Agent::~Agent() {
@@ -128,6 +161,10 @@ void Agent::LogTitle() {
 }
 
 void Agent::Start() {
+  if (publisher_) {
+    if (!publisher_warning_.empty()) log_.Notify(publisher_warning_);
+    publisher_->Start();
+  }
   display_refresh_->Start();
   engine_->Start();
   if (config_.Flag(kKeyAlertsActive)) alarms_->Start();
@@ -137,6 +174,7 @@ bool Agent::Quit(std::chrono::milliseconds wait) {
   display_refresh_->RequestStop();
   engine_->RequestStop();
   alarms_->RequestStop();
+  if (publisher_) publisher_->RequestStop();
   const auto ms = std::clamp<long long>(wait.count(), 0, 3'600'000);
   return options_.station->CloseBounded(record_.LinkKind, static_cast<int>(ms));
 }
@@ -157,6 +195,7 @@ void Agent::Stop() {
   engine_->Stop();
   alarms_->Stop();
   if (sound_alerts_) sound_alerts_->Stop();
+  if (publisher_) publisher_->Stop();
 }
 
 }  // namespace tv

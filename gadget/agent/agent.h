@@ -20,6 +20,7 @@
 #include "gadget/engine/station_port.h"
 #include "gadget/engine/station_record.h"
 #include "gadget/pages/display_refresh_thread.h"
+#include "gadget/publish/mqtt_publisher.h"
 #include "gadget/sound/sound_output.h"
 #include "gadget/window/window.h"
 #include "lib/common/clock.h"
@@ -51,13 +52,19 @@ struct AgentOptions {
   std::unique_ptr<ArchiveSource> archive_source;
   // The archive store's file; the one the settings name when empty.
   std::string archive_path;
+  // The settings file, checked for being readable by others when it holds
+  // the MQTT password; IniPath() when empty.
+  std::string settings_path;
 };
 
 // Everything of the agent behind its window, without Qt: the station record,
 // the service tables, the activity log, the language pack, the display
 // refresh thread, the collection engine and, with "ALERTS_Active" = "1",
-// the alarm thread and its sound alerts, and unless "ARCHIVE_Active" turns it
-// off, the archive catch-up on the collection thread with its store. The same assembly runs the
+// the alarm thread and its sound alerts, unless "ARCHIVE_Active" turns it
+// off the archive catch-up on the collection thread with its store, and with
+// "MQTT_Active" = "1" the MQTT publisher (a state after each successful
+// collection of the current conditions, the alerts raised and cleared). The
+// same assembly runs the
 // desktop program, the agent without a window and the tests. The config, the
 // window and the clock must outlive it.
 class Agent {
@@ -74,8 +81,9 @@ class Agent {
   void Open();
   void ResetDisplay();
   void LogTitle();
-  // Starts the worker threads: the display refresh first, then the
-  // collection, then (when the alerts are active) the alarm thread.
+  // Starts the worker threads: the MQTT publisher (when active), the display
+  // refresh, then the collection, then (when the alerts are active) the
+  // alarm thread.
   void Start();
   // The orderly quit: asks the worker threads to stop without waiting for
   // them, closes the link of the recorded kind on a side thread and waits for
@@ -110,6 +118,8 @@ class Agent {
   // Null when no archive is kept.
   ArchiveStore* archive_store() { return archive_store_.get(); }
   ArchiveCatchUp* archive() { return archive_.get(); }
+  // Null unless MQTT publishing is active.
+  MqttPublisher* publisher() { return publisher_.get(); }
 
  private:
   const ConfigTable& config_;
@@ -132,6 +142,12 @@ class Agent {
   std::unique_ptr<SoundOutput> sound_;
   std::unique_ptr<SoundAlerts> sound_alerts_;
   std::unique_ptr<AlarmEvaluator> alarms_;
+  std::unique_ptr<MqttPublisher> publisher_;
+  std::string publisher_warning_;
+
+  // What the publisher is given after a collection of the current
+  // conditions (collection thread).
+  StateInput PublishedState();
 };
 
 }  // namespace tv

@@ -69,6 +69,7 @@ void AlarmEvaluator::Evaluate(const StationData& data) {
     SetAlertBlinking(window_, false);
   }
   UpdateBelowZeroIndicator(window_, data);
+  if (found_listener_) found_listener_(alarms);
 }
 
 }  // namespace tv

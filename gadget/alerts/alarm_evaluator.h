@@ -1,8 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <stop_token>
 #include <thread>
+#include <utility>
+#include <vector>
 
+#include "gadget/alerts/alarm_items.h"
 #include "gadget/alerts/sound_alert.h"
 #include "gadget/engine/station_record.h"
 #include "gadget/window/window.h"
@@ -41,6 +45,11 @@ class AlarmEvaluator {
   // The evaluation of `data`, whatever the cycle.
   void Evaluate(const StationData& data);
 
+  // Called after each evaluation with the alarms found, muted or not (on
+  // the thread that evaluated). Set before Start.
+  using FoundListener = std::function<void(const std::vector<FoundAlarm>&)>;
+  void SetFoundListener(FoundListener listener) { found_listener_ = std::move(listener); }
+
  private:
   void Loop(std::stop_token stop);
 
@@ -49,6 +58,7 @@ class AlarmEvaluator {
   const StationRecord& record_;
   Window& window_;
   SoundAlerts* sounds_;  // none: no sound
+  FoundListener found_listener_;
   std::jthread thread_;
 };
 

@@ -7,9 +7,7 @@
 #include "lib/common/app_values.h"
 
 namespace tv {
-namespace {
 
-// The sentences of a forecast's numbers ("8;29;").
 std::vector<std::string> ForecastSentences(std::string_view list, LanguagePack& language) {
   std::vector<std::string> out;
   std::size_t start = 0;
@@ -20,8 +18,6 @@ std::vector<std::string> ForecastSentences(std::string_view list, LanguagePack& 
   }
   return out;
 }
-
-}  // namespace
 
 std::string ExportDoneText(const std::string& path) {
   return "Données exportées dans " + path;

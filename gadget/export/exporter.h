@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "gadget/engine/activity_log.h"
 #include "gadget/engine/station_record.h"
@@ -20,6 +22,9 @@ namespace tv {
 bool ExportCollectedData(const StationRecord& record, const ServiceSchedule& schedule,
                          LanguagePack& language, ActivityLog& log, long long now_seconds,
                          const std::string& path, std::string* message = nullptr);
+
+// The sentences of a forecast's numbers ("8;29;"), in order.
+std::vector<std::string> ForecastSentences(std::string_view list, LanguagePack& language);
 
 // The log line of a written export, and of a failed one.
 std::string ExportDoneText(const std::string& path);

@@ -32,6 +32,16 @@ inline constexpr std::string_view kKeyConsoleClockDrift = "CONSOLE_ClockDrift";
 // "1", and the store's folder.
 inline constexpr std::string_view kKeyArchiveActive = "ARCHIVE_Active";
 inline constexpr std::string_view kKeyArchiveFolder = "ARCHIVE_Folder";
+inline constexpr std::string_view kKeyMqttActive = "MQTT_Active";
+inline constexpr std::string_view kKeyMqttHost = "MQTT_Host";
+inline constexpr std::string_view kKeyMqttPort = "MQTT_Port";
+inline constexpr std::string_view kKeyMqttUser = "MQTT_User";
+inline constexpr std::string_view kKeyMqttPassword = "MQTT_Password";
+inline constexpr std::string_view kKeyMqttCaFile = "MQTT_CAFile";
+inline constexpr std::string_view kKeyMqttClientId = "MQTT_ClientId";
+inline constexpr std::string_view kKeyMqttPrefix = "MQTT_Prefix";
+inline constexpr std::string_view kKeyMqttDiscovery = "MQTT_Discovery";
+inline constexpr std::string_view kKeyMqttDiscoveryPrefix = "MQTT_DiscoveryPrefix";
 // A service is collected only when "SERVICES_" + its name is present; the
 // value is its period in seconds.
 inline constexpr std::string_view kServiceKeyPrefix = "SERVICES_";

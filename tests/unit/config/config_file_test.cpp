@@ -187,11 +187,14 @@ TEST(ConfigKeys, DefaultPanelAndLinkKind) {
 TEST(DefaultSettingsFile, HoldsEveryKeyAndAimsAtTheSimulator) {
   ConfigTable table;
   ASSERT_GT(LoadIniFile(std::string(TV_PAYLOAD_DIR) + "tsk_vnt.ini", table, ""), 0);
-  for (auto key : {kKeyStartHideAgent, kKeySeePanelDefault, kKeyRefreshServices, kKeyGeneralNotify,
-                   kKeyConsoleType, kKeyConsoleAddress, kKeyOffsetService, kKeyConnectionTimeout,
-                   kKeyAlertsActive, kKeyAlertsNotify, kKeyAlertsSeePanel, kKeyAlertsSeeWindow,
-                   kKeyAlertsSound, kKeyAlertsRainNotify, kKeyTempHumBar, kKeyForeCast,
-                   kKeySunSetSunRise, kKeyArchiveActive, kKeyArchiveFolder}) {
+  for (auto key :
+       {kKeyStartHideAgent, kKeySeePanelDefault,  kKeyRefreshServices,    kKeyGeneralNotify,
+        kKeyConsoleType,    kKeyConsoleAddress,   kKeyOffsetService,      kKeyConnectionTimeout,
+        kKeyAlertsActive,   kKeyAlertsNotify,     kKeyAlertsSeePanel,     kKeyAlertsSeeWindow,
+        kKeyAlertsSound,    kKeyAlertsRainNotify, kKeyTempHumBar,         kKeyForeCast,
+        kKeySunSetSunRise,  kKeyArchiveActive, kKeyArchiveFolder, kKeyMqttActive,       kKeyMqttHost,           kKeyMqttPort,
+        kKeyMqttUser,       kKeyMqttPassword,     kKeyMqttCaFile,         kKeyMqttClientId,
+        kKeyMqttPrefix,     kKeyMqttDiscovery,    kKeyMqttDiscoveryPrefix}) {
     EXPECT_TRUE(table.Has(key)) << key;
   }
   for (auto service : {"CurrentData", "Alarm", "HiLow", "ConfigStation", "Calibration"}) {
@@ -200,6 +203,7 @@ TEST(DefaultSettingsFile, HoldsEveryKeyAndAimsAtTheSimulator) {
   EXPECT_EQ(ConfiguredLinkKind(table), kLinkTcpIp);
   EXPECT_EQ(table.Value(kKeyConsoleAddress), "127.0.0.1@22222");
   EXPECT_GT(table.Number(kKeyConnectionTimeout), 0) << "0 would make every connection fail";
+  EXPECT_FALSE(table.Flag(kKeyMqttActive)) << "publishing is off until the owner sets it up";
 }
 
 }  // namespace
