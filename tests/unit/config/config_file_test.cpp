@@ -188,13 +188,14 @@ TEST(DefaultSettingsFile, HoldsEveryKeyAndAimsAtTheSimulator) {
   ConfigTable table;
   ASSERT_GT(LoadIniFile(std::string(TV_PAYLOAD_DIR) + "tsk_vnt.ini", table, ""), 0);
   for (auto key :
-       {kKeyStartHideAgent, kKeySeePanelDefault,  kKeyRefreshServices,    kKeyGeneralNotify,
-        kKeyConsoleType,    kKeyConsoleAddress,   kKeyOffsetService,      kKeyConnectionTimeout,
-        kKeyAlertsActive,   kKeyAlertsNotify,     kKeyAlertsSeePanel,     kKeyAlertsSeeWindow,
-        kKeyAlertsSound,    kKeyAlertsRainNotify, kKeyTempHumBar,         kKeyForeCast,
-        kKeySunSetSunRise,  kKeyArchiveActive, kKeyArchiveFolder, kKeyMqttActive,       kKeyMqttHost,           kKeyMqttPort,
-        kKeyMqttUser,       kKeyMqttPassword,     kKeyMqttCaFile,         kKeyMqttClientId,
-        kKeyMqttPrefix,     kKeyMqttDiscovery,    kKeyMqttDiscoveryPrefix}) {
+       {kKeyStartHideAgent,     kKeySeePanelDefault,  kKeyRefreshServices, kKeyGeneralNotify,
+        kKeyConsoleType,        kKeyConsoleAddress,   kKeyOffsetService,   kKeyConnectionTimeout,
+        kKeyAlertsActive,       kKeyAlertsNotify,     kKeyAlertsSeePanel,  kKeyAlertsSeeWindow,
+        kKeyAlertsSound,        kKeyAlertsRainNotify, kKeyTempHumBar,      kKeyForeCast,
+        kKeySunSetSunRise,      kKeyArchiveActive,    kKeyArchiveFolder,   kKeyMqttActive,
+        kKeyMqttHost,           kKeyMqttPort,         kKeyMqttUser,        kKeyMqttPassword,
+        kKeyMqttCaFile,         kKeyMqttClientId,     kKeyMqttPrefix,      kKeyMqttDiscovery,
+        kKeyMqttDiscoveryPrefix}) {
     EXPECT_TRUE(table.Has(key)) << key;
   }
   for (auto service : {"CurrentData", "Alarm", "HiLow", "ConfigStation", "Calibration"}) {
