@@ -12,6 +12,7 @@
 #include <iostream>
 #include <thread>
 
+#include "gadget/app/edge_guard.h"
 #include "gadget/app/pictures.h"
 #include "gadget/display/image_sets.h"
 #include "lib/common/app_values.h"
@@ -42,9 +43,11 @@ DesktopApp::DesktopApp(const ConfigTable& config, DesktopOptions options)
   agent_options.sound = std::move(options_.sound);
   Clock& clock = options_.clock != nullptr ? *options_.clock : DefaultClock();
   agent_ = std::make_unique<Agent>(config_, *window_, clock, std::move(agent_options));
+  window_->SetErrorReport(Report());
 }
 
 DesktopApp::~DesktopApp() {
+  window_->SetErrorReport({});
   window_->SetTray(nullptr);
   window_->DropWorkerCalls();
   if (export_thread_.joinable()) export_thread_.join();
@@ -55,11 +58,13 @@ DesktopApp::~DesktopApp() {
 void DesktopApp::Start() {
   agent_->ResetDisplay();
   const QIcon icon(PixmapFor(LookupHandle("ICO_VT", kHandleKindImage)));
-  tray_ = std::make_unique<Tray>(icon, Tray::Actions{
-                                           .open = [this] { window_->ShowWindow(); },
-                                           .quit = [this] { Quit(); },
-                                           .export_data = [this] { ExportData(); },
-                                       });
+  tray_ = std::make_unique<Tray>(icon,
+                                 Tray::Actions{
+                                     .open = [this] { window_->ShowWindow(); },
+                                     .quit = [this] { Quit(); },
+                                     .export_data = [this] { ExportData(); },
+                                 },
+                                 Report());
   window_->SetTray(tray_.get());
   agent_->LogTitle();
   if (!tray_->Available()) {
@@ -67,7 +72,12 @@ void DesktopApp::Start() {
         "Pas de zone de notification sur ce bureau : les messages s'affichent dans une fenêtre "
         "en haut à droite de l'écran.");
   }
-  QTimer::singleShot(options_.pause, this, [this] { AfterPause(); });
+  QTimer::singleShot(options_.pause, this,
+                     Guarded(Report(), "démarrage", [this] { AfterPause(); }));
+}
+
+EdgeReport DesktopApp::Report() {
+  return [this](std::string_view line) { agent_->log().Notify(line); };
 }
 
 void DesktopApp::AfterPause() {
@@ -110,18 +120,23 @@ void DesktopApp::ExportData() {
   exporting_ = true;
   // Without balloons for every log line, one says how the export went.
   const bool balloon = !config_.Flag(kKeyGeneralNotify);
-  export_thread_ = std::thread([this, file = std::move(file), balloon] {
-    try {
-      std::string message;
-      const bool written = agent_->ExportData(file, &message);
-      if (balloon) {
-        window_->ShowBalloon(AppTitle(), message, written ? kBalloonInfo : kBalloonWarning, 5);
-      }
-    } catch (...) {
-      // Nothing may leave the thread; the log already has the outcome.
-    }
+  try {
+    export_thread_ = std::thread([this, file = std::move(file), balloon] {
+      // Nothing may leave the thread: what it throws goes to the log.
+      RunGuarded(Report(), "export des données", [&] {
+        std::string message;
+        const bool written = agent_->ExportData(file, &message);
+        if (balloon) {
+          window_->ShowBalloon(AppTitle(), message, written ? kBalloonInfo : kBalloonWarning, 5);
+        }
+      });
+      exporting_ = false;
+    });
+  } catch (...) {
+    // No thread for it: the export did not start (the caller's guard logs why).
     exporting_ = false;
-  });
+    throw;
+  }
 }
 
 void DesktopApp::Quit() {
@@ -133,17 +148,24 @@ void DesktopApp::Quit() {
   window_->DropWorkerCalls();
   QEventLoop loop;
   std::atomic<bool> closed{false};
-  std::thread closer([&] {
-    agent_->Quit(options_.quit_wait);
+  std::thread closer;
+  try {
+    closer = std::thread([&] {
+      RunGuarded(Report(), "fermeture de la liaison", [&] { agent_->Quit(options_.quit_wait); });
+      closed = true;
+      // Asked by name: nothing of ours travels through Qt's event queue.
+      QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+    });
+  } catch (const std::exception& e) {
+    // No thread to close the link on: the quit goes on without it.
+    Report()(EdgeErrorLine("fermeture de la liaison", e.what()));
     closed = true;
-    // Asked by name: nothing of ours travels through Qt's event queue.
-    QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
-  });
+  }
   QTimer::singleShot(options_.quit_wait + std::chrono::milliseconds{500}, &loop,
                      [&loop] { loop.quit(); });
   if (!closed) loop.exec();
   // The closing thread waits at most the quit wait itself.
-  closer.join();
+  if (closer.joinable()) closer.join();
   // An export being written is given a few seconds to finish (its window
   // calls now return at once), so that no half-written temporary file stays.
   for (int i = 0; i < 50 && exporting_; ++i)

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "gadget/agent/agent.h"
+#include "gadget/app/edge_guard.h"
 #include "gadget/app/qt_window.h"
 #include "gadget/app/tray.h"
 #include "lib/common/clock.h"
@@ -80,6 +81,8 @@ class DesktopApp final : public QObject {
 
  private:
   void AfterPause();
+  // Where an exception caught at a slot's or a thread's edge is logged.
+  EdgeReport Report();
 
   const ConfigTable& config_;
   DesktopOptions options_;

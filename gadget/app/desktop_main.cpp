@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "gadget/app/desktop_app.h"
+#include "gadget/app/edge_guard.h"
 #include "gadget/app/fonts.h"
 #include "lib/common/app_values.h"
 #include "lib/config/config_file.h"
@@ -63,10 +64,12 @@ int RunDesktop(int argc, char** argv, bool start_hidden) {
   DesktopApp desktop(config, std::move(options));
   desktop.Start();
   std::thread([&desktop, quit_signals] {
-    int received = 0;
-    if (sigwait(&quit_signals, &received) == 0) {
-      QMetaObject::invokeMethod(&desktop, "Quit", Qt::QueuedConnection);
-    }
+    RunGuarded({}, "attente des signaux d'arrêt", [&] {
+      int received = 0;
+      if (sigwait(&quit_signals, &received) == 0) {
+        QMetaObject::invokeMethod(&desktop, "Quit", Qt::QueuedConnection);
+      }
+    });
   }).detach();
   return app.exec();
 }

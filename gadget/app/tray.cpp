@@ -10,6 +10,9 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace tv {
 namespace {
@@ -49,27 +52,37 @@ QString Text(const std::string& text) {
 
 }  // namespace
 
-Tray::Tray(const QIcon& icon, Actions actions)
+Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report)
     : actions_(std::move(actions)),
+      report_(std::move(report)),
       available_(QSystemTrayIcon::isSystemTrayAvailable()),
       menu_(std::make_unique<QMenu>()) {
+  const char* trace = std::getenv("TV_BALLOON_TRACE");
+  trace_ = trace != nullptr && std::strcmp(trace, "1") == 0;
   menu_->setObjectName("IDPopupMenu");
   QAction* open = menu_->addAction("Ouvrir l'application");
   QAction* quit = menu_->addAction("Quitter l'application");
   menu_->addSeparator();
   QAction* export_data = menu_->addAction("Exporter les données récupérées");
+  // Each action is guarded: an exception of ours must not reach the event loop.
   connect(open, &QAction::triggered, this, [this] {
-    if (actions_.open) actions_.open();
+    RunGuarded(report_, "ouverture de la fenêtre", [this] {
+      if (actions_.open) actions_.open();
+    });
   });
   // Queued, so that the menu has closed before the quit hides everything.
   connect(
       quit, &QAction::triggered, this,
       [this] {
-        if (actions_.quit) actions_.quit();
+        RunGuarded(report_, "arrêt du programme", [this] {
+          if (actions_.quit) actions_.quit();
+        });
       },
       Qt::QueuedConnection);
   connect(export_data, &QAction::triggered, this, [this] {
-    if (actions_.export_data) actions_.export_data();
+    RunGuarded(report_, "export des données", [this] {
+      if (actions_.export_data) actions_.export_data();
+    });
   });
 
   icon_ = new QSystemTrayIcon(icon, this);
@@ -77,9 +90,38 @@ Tray::Tray(const QIcon& icon, Actions actions)
   connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
     // A left click shows the window; the right click's menu is the tray's
     // own; double clicks do nothing more.
-    if (why == QSystemTrayIcon::Trigger && actions_.open) actions_.open();
+    if (why != QSystemTrayIcon::Trigger) return;
+    RunGuarded(report_, "ouverture de la fenêtre", [this] {
+      if (actions_.open) actions_.open();
+    });
   });
   icon_->show();
+  watch_ = new QTimer(this);
+  watch_->setInterval(kWatchMs);
+  connect(watch_, &QTimer::timeout, this,
+          [this] { RunGuarded(report_, "zone de notification", [this] { CheckAvailable(); }); });
+  if (!available_) watch_->start();
+}
+
+void Tray::CheckAvailable() {
+  const bool now = QSystemTrayIcon::isSystemTrayAvailable();
+  if (now == available_) return;
+  available_ = now;
+  if (now) {
+    watch_->stop();
+    // Shown again, so that the icon is put into the notification area that
+    // did not exist when it was first shown.
+    icon_->hide();
+    icon_->show();
+    if (report_) report_("Zone de notification trouvée : l'icône et les messages y sont affichés.");
+  } else {
+    watch_->start();
+    if (report_) {
+      report_(
+          "La zone de notification a disparu : les messages s'affichent dans une fenêtre en haut "
+          "à droite de l'écran.");
+    }
+  }
 }
 
 Tray::~Tray() = default;
@@ -96,14 +138,28 @@ void Tray::SetTooltip(const QString& text) {
   icon_->setToolTip(text);
 }
 
+void Tray::Trace(const char* where, const BalloonRequest& balloon) const {
+  if (!trace_) return;
+  std::fprintf(stderr, "balloon %s: %s | %s\n", where, balloon.title.c_str(), balloon.text.c_str());
+}
+
 void Tray::ShowBalloon(const BalloonRequest& balloon) {
   const QString title = Text(balloon.title);
   const QString text = Text(balloon.text);
   const int ms = std::max(1000, balloon.Milliseconds());
+  CheckAvailable();
   if (available_ && QSystemTrayIcon::supportsMessages()) {
+    Trace("tray", balloon);
     icon_->showMessage(title, text, TrayIconOf(balloon.icon), ms);
     return;
   }
+  Trace("popup", balloon);
+  ShowPopup(balloon, ms);
+}
+
+void Tray::ShowPopup(const BalloonRequest& balloon, int ms) {
+  const QString title = Text(balloon.title);
+  const QString text = Text(balloon.text);
   // No notification area: a popup of our own, replaced by the next one.
   popup_ = std::make_unique<QWidget>(
       nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

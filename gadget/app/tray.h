@@ -6,11 +6,13 @@
 #include <functional>
 #include <memory>
 
+#include "gadget/app/edge_guard.h"
 #include "gadget/app/qt_window.h"
 #include "lib/common/balloon.h"
 
 class QMenu;
 class QSystemTrayIcon;
+class QTimer;
 class QWidget;
 
 namespace tv {
@@ -18,7 +20,10 @@ namespace tv {
 // The notification-area icon with its popup menu, tooltip and balloons.
 // Where the desktop has no notification area, the program still runs: the
 // balloons show in a small frameless popup of our own near the top right
-// corner of the screen, for their display time. GUI thread only.
+// corner of the screen, for their display time. Whether a notification area
+// exists is asked again at each balloon and, while there is none, every few
+// seconds: a panel started after the program (at login) gets the icon, and
+// the balloons go to it from then on. GUI thread only.
 class Tray final : public QObject, public TrayPresenter {
   Q_OBJECT
 
@@ -29,11 +34,17 @@ class Tray final : public QObject, public TrayPresenter {
     std::function<void()> export_data;  // menu entry 3 (nothing yet when empty)
   };
 
-  Tray(const QIcon& icon, Actions actions);
+  // `report` receives the log lines of the tray: a notification area that
+  // appeared or went away, an exception caught in one of its actions.
+  // TV_BALLOON_TRACE=1 in the environment writes where each balloon went
+  // ("balloon tray: …", "balloon popup: …") to standard error.
+  Tray(const QIcon& icon, Actions actions, EdgeReport report = {});
   ~Tray() override;
 
-  // False when the desktop has no notification area.
+  // False when the desktop had no notification area when last asked.
   bool Available() const { return available_; }
+  // How often the notification area is looked for while there is none.
+  static constexpr int kWatchMs = 3000;
   QMenu* Menu() const { return menu_.get(); }
   // The popup shown for the last balloon where there is no notification
   // area; null when none is showing.
@@ -44,8 +55,17 @@ class Tray final : public QObject, public TrayPresenter {
   void ShowBalloon(const BalloonRequest& balloon) override;
 
  private:
+  // Asks whether a notification area exists now; on a change the icon is
+  // shown in the new one, or the watch started, and the log told.
+  void CheckAvailable();
+  void ShowPopup(const BalloonRequest& balloon, int ms);
+  void Trace(const char* where, const BalloonRequest& balloon) const;
+
   Actions actions_;
+  EdgeReport report_;
+  bool trace_ = false;
   bool available_ = false;
+  QTimer* watch_ = nullptr;
   std::unique_ptr<QMenu> menu_;
   QSystemTrayIcon* icon_ = nullptr;
   std::unique_ptr<QWidget> popup_;
