@@ -65,7 +65,8 @@ void DesktopApp::Start() {
                                      .export_data = [this] { ExportData(); },
                                  },
                                  Report());
-  window_->SetTray(tray_.get());
+  notifier_ = std::make_unique<DesktopNotifier>(*tray_, Report());
+  window_->SetTray(notifier_.get());
   agent_->LogTitle();
   if (!tray_->Available()) {
     agent_->log().Notify(

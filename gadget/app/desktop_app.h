@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "gadget/agent/agent.h"
+#include "gadget/app/desktop_notifier.h"
 #include "gadget/app/edge_guard.h"
 #include "gadget/app/qt_window.h"
 #include "gadget/app/tray.h"
@@ -75,6 +76,7 @@ class DesktopApp final : public QObject {
 
   QtWindow& window() { return *window_; }
   Tray* tray() { return tray_.get(); }
+  DesktopNotifier* notifier() { return notifier_.get(); }
   Agent& agent() { return *agent_; }
   // True once the pause is over and the window shown (or left hidden).
   bool Started() const { return started_; }
@@ -89,6 +91,7 @@ class DesktopApp final : public QObject {
   std::unique_ptr<QtWindow> window_;
   std::unique_ptr<Agent> agent_;
   std::unique_ptr<Tray> tray_;
+  std::unique_ptr<DesktopNotifier> notifier_;
   bool started_ = false;
   bool quitting_ = false;
   std::thread export_thread_;

@@ -157,6 +157,11 @@ void Tray::ShowBalloon(const BalloonRequest& balloon) {
   ShowPopup(balloon, ms);
 }
 
+void Tray::ShowPopupBalloon(const BalloonRequest& balloon) {
+  Trace("popup", balloon);
+  ShowPopup(balloon, std::max(1000, balloon.Milliseconds()));
+}
+
 void Tray::ShowPopup(const BalloonRequest& balloon, int ms) {
   const QString title = Text(balloon.title);
   const QString text = Text(balloon.text);

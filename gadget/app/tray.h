@@ -53,6 +53,8 @@ class Tray final : public QObject, public TrayPresenter {
 
   void SetTooltip(const QString& text) override;
   void ShowBalloon(const BalloonRequest& balloon) override;
+  // The popup of our own, whether or not there is a notification area.
+  void ShowPopupBalloon(const BalloonRequest& balloon);
 
  private:
   // Asks whether a notification area exists now; on a change the icon is

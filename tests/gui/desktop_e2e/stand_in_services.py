@@ -1,0 +1,153 @@
+#!/usr/bin/python3
+"""Stand-ins for the desktop's services on a private session bus, recording
+every call as one JSON line in LOG (flushed at once).
+
+  stand_in_services.py notifications LOG   org.freedesktop.Notifications
+  stand_in_services.py watcher LOG         org.kde.StatusNotifierWatcher
+
+The notification service answers Notify with a new id, or with replaces_id
+when it names a notification it gave. The watcher records the items that
+register and asks each for its Id, Title and ToolTip once it is registered.
+Ends on SIGTERM."""
+import json
+import signal
+import sys
+
+import dbus
+import dbus.service
+from dbus.mainloop.glib import DBusGMainLoop
+from gi.repository import GLib
+
+
+def record(log, **entry):
+    log.write(json.dumps(entry, ensure_ascii=False) + "\n")
+    log.flush()
+
+
+def plain(value):
+    """A D-Bus value as plain JSON."""
+    if isinstance(value, (dbus.Dictionary, dict)):
+        return {str(k): plain(v) for k, v in value.items()}
+    if isinstance(value, (dbus.Array, dbus.Struct, list, tuple)):
+        return [plain(v) for v in value]
+    if isinstance(value, (dbus.Byte, dbus.Int32, dbus.UInt32, dbus.Int64, dbus.UInt64, int)):
+        return int(value)
+    if isinstance(value, dbus.Boolean):
+        return bool(value)
+    return str(value)
+
+
+class Notifications(dbus.service.Object):
+    IFACE = "org.freedesktop.Notifications"
+
+    def __init__(self, bus, log):
+        super().__init__(bus, "/org/freedesktop/Notifications")
+        self.log = log
+        self.last = 0
+        self.given = set()
+
+    @dbus.service.method(IFACE, in_signature="susssasa{sv}i", out_signature="u")
+    def Notify(self, app_name, replaces_id, app_icon, summary, body, actions, hints, timeout):
+        if replaces_id in self.given:
+            nid = int(replaces_id)
+        else:
+            self.last += 1
+            nid = self.last
+            self.given.add(nid)
+        record(self.log, call="Notify", app_name=str(app_name), replaces_id=int(replaces_id),
+               app_icon=str(app_icon), summary=str(summary), body=str(body),
+               hints=plain(hints), timeout=int(timeout), id=nid)
+        return nid
+
+    @dbus.service.method(IFACE, in_signature="", out_signature="as")
+    def GetCapabilities(self):
+        record(self.log, call="GetCapabilities")
+        return ["body"]
+
+    @dbus.service.method(IFACE, in_signature="u", out_signature="")
+    def CloseNotification(self, nid):
+        record(self.log, call="CloseNotification", id=int(nid))
+
+    @dbus.service.method(IFACE, in_signature="", out_signature="ssss")
+    def GetServerInformation(self):
+        return ["stand-in", "tests", "1", "1.2"]
+
+
+class Watcher(dbus.service.Object):
+    IFACE = "org.kde.StatusNotifierWatcher"
+
+    def __init__(self, bus, log):
+        super().__init__(bus, "/StatusNotifierWatcher")
+        self.bus = bus
+        self.log = log
+        self.items = []
+
+    @dbus.service.method(IFACE, in_signature="s", out_signature="", sender_keyword="sender")
+    def RegisterStatusNotifierItem(self, service, sender=None):
+        # The item names its bus name, or its object path on the caller's name.
+        name, path = (sender, service) if service.startswith("/") else (service, "/StatusNotifierItem")
+        self.items.append(name + path)
+        entry = {"call": "RegisterStatusNotifierItem", "service": str(service), "sender": str(sender)}
+        try:
+            props = dbus.Interface(self.bus.get_object(name, path),
+                                   "org.freedesktop.DBus.Properties")
+            for prop in ("Id", "Title", "ToolTip", "Menu", "IconName", "Status"):
+                try:
+                    entry[prop] = plain(props.Get("org.kde.StatusNotifierItem", prop))
+                except dbus.DBusException as e:
+                    entry[prop] = "error: " + e.get_dbus_name()
+        except dbus.DBusException as e:
+            entry["error"] = e.get_dbus_name()
+        record(self.log, **entry)
+        self.StatusNotifierItemRegistered(name + path)
+
+    @dbus.service.method(IFACE, in_signature="s", out_signature="")
+    def RegisterStatusNotifierHost(self, service):
+        record(self.log, call="RegisterStatusNotifierHost", service=str(service))
+
+    @dbus.service.signal(IFACE, signature="s")
+    def StatusNotifierItemRegistered(self, service):
+        pass
+
+    @dbus.service.signal(IFACE, signature="s")
+    def StatusNotifierItemUnregistered(self, service):
+        pass
+
+    @dbus.service.signal(IFACE, signature="")
+    def StatusNotifierHostRegistered(self):
+        pass
+
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss", out_signature="v")
+    def Get(self, interface, prop):
+        return self.GetAll(interface)[prop]
+
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="s",
+                         out_signature="a{sv}")
+    def GetAll(self, interface):
+        return {
+            "RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
+            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
+            "ProtocolVersion": dbus.Int32(0),
+        }
+
+
+def main():
+    kind, path = sys.argv[1], sys.argv[2]
+    DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    log = open(path, "a", encoding="utf-8")
+    if kind == "notifications":
+        service = Notifications(bus, log)
+        name = dbus.service.BusName("org.freedesktop.Notifications", bus)
+    else:
+        service = Watcher(bus, log)
+        name = dbus.service.BusName("org.kde.StatusNotifierWatcher", bus)
+    loop = GLib.MainLoop()
+    GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGTERM, loop.quit)
+    record(log, call="ready", name=name.get_name())
+    loop.run()
+    del service
+
+
+if __name__ == "__main__":
+    main()
