@@ -1,6 +1,8 @@
 #include "gadget/app/tray.h"
 
 #include <QApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -52,11 +54,12 @@ QString Text(const std::string& text) {
 
 }  // namespace
 
-Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report)
+Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report, QDBusConnection bus)
     : actions_(std::move(actions)),
       report_(std::move(report)),
-      available_(QSystemTrayIcon::isSystemTrayAvailable()),
-      menu_(std::make_unique<QMenu>()) {
+      menu_(std::make_unique<QMenu>()),
+      picture_(icon),
+      bus_(std::move(bus)) {
   const char* trace = std::getenv("TV_BALLOON_TRACE");
   trace_ = trace != nullptr && std::strcmp(trace, "1") == 0;
   menu_->setObjectName("IDPopupMenu");
@@ -95,47 +98,97 @@ Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report)
       if (actions_.open) actions_.open();
     });
   });
-  icon_->show();
   watch_ = new QTimer(this);
   watch_->setInterval(kWatchMs);
   connect(watch_, &QTimer::timeout, this,
           [this] { RunGuarded(report_, "zone de notification", [this] { CheckAvailable(); }); });
+
+  const bool on_bus = bus_.isConnected() && bus_.interface() != nullptr;
+  if (on_bus) {
+    sni_watch_ = new QDBusServiceWatcher(
+        kStatusNotifierWatcher, bus_,
+        QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
+        this);
+    connect(sni_watch_, &QDBusServiceWatcher::serviceRegistered, this,
+            [this] { RunGuarded(report_, "zone de notification", [this] { WatcherAppeared(); }); });
+    connect(sni_watch_, &QDBusServiceWatcher::serviceUnregistered, this,
+            [this] { RunGuarded(report_, "zone de notification", [this] { WatcherVanished(); }); });
+  }
+  if (on_bus && bus_.interface()->isServiceRegistered(kStatusNotifierWatcher).value()) {
+    // The panel's watcher is there: our own item, never Qt's as well.
+    item_ = std::make_unique<StatusNotifierItem>(bus_, picture_, tooltip_, *menu_, actions_.open,
+                                                 ++item_serial_);
+    available_ = true;
+    return;
+  }
+  available_ = QSystemTrayIcon::isSystemTrayAvailable();
+  icon_->show();
   if (!available_) watch_->start();
 }
 
-void Tray::CheckAvailable() {
-  const bool now = QSystemTrayIcon::isSystemTrayAvailable();
+void Tray::WatcherAppeared() {
+  // A new watcher knows nothing of the items registered with an old one.
+  item_.reset();
+  item_ = std::make_unique<StatusNotifierItem>(bus_, picture_, tooltip_, *menu_, actions_.open,
+                                               ++item_serial_);
+  icon_->hide();
+  watch_->stop();
+  SetAvailable(true);
+}
+
+void Tray::WatcherVanished() {
+  if (!item_) return;
+  item_.reset();
+  icon_->show();
+  SetAvailable(QSystemTrayIcon::isSystemTrayAvailable());
+  if (!available_) watch_->start();
+}
+
+void Tray::SetAvailable(bool now) {
   if (now == available_) return;
   available_ = now;
+  if (!report_) return;
+  if (now) {
+    report_("Zone de notification trouvée : l'icône et les messages y sont affichés.");
+  } else {
+    report_(
+        "La zone de notification a disparu : les messages s'affichent dans une fenêtre en haut "
+        "à droite de l'écran.");
+  }
+}
+
+void Tray::CheckAvailable() {
+  if (item_) return;  // the watcher's panel shows the icon
+  const bool now = QSystemTrayIcon::isSystemTrayAvailable();
+  if (now == available_) return;
   if (now) {
     watch_->stop();
     // Shown again, so that the icon is put into the notification area that
     // did not exist when it was first shown.
     icon_->hide();
     icon_->show();
-    if (report_) report_("Zone de notification trouvée : l'icône et les messages y sont affichés.");
   } else {
     watch_->start();
-    if (report_) {
-      report_(
-          "La zone de notification a disparu : les messages s'affichent dans une fenêtre en haut "
-          "à droite de l'écran.");
-    }
   }
+  SetAvailable(now);
 }
 
-Tray::~Tray() = default;
+Tray::~Tray() {
+  item_.reset();
+}
 
 QWidget* Tray::FallbackPopup() const {
   return popup_ && popup_->isVisible() ? popup_.get() : nullptr;
 }
 
 QString Tray::Tooltip() const {
-  return icon_->toolTip();
+  return tooltip_;
 }
 
 void Tray::SetTooltip(const QString& text) {
+  tooltip_ = text;
   icon_->setToolTip(text);
+  if (item_) item_->SetTooltip(text);
 }
 
 void Tray::Trace(const char* where, const BalloonRequest& balloon) const {
@@ -148,7 +201,7 @@ void Tray::ShowBalloon(const BalloonRequest& balloon) {
   const QString text = Text(balloon.text);
   const int ms = std::max(1000, balloon.Milliseconds());
   CheckAvailable();
-  if (available_ && QSystemTrayIcon::supportsMessages()) {
+  if (available_ && !item_ && QSystemTrayIcon::supportsMessages()) {
     Trace("tray", balloon);
     icon_->showMessage(title, text, TrayIconOf(balloon.icon), ms);
     return;

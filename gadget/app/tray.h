@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QIcon>
 #include <QObject>
 #include <QString>
@@ -8,8 +9,10 @@
 
 #include "gadget/app/edge_guard.h"
 #include "gadget/app/qt_window.h"
+#include "gadget/app/status_notifier_item.h"
 #include "lib/common/balloon.h"
 
+class QDBusServiceWatcher;
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
@@ -23,7 +26,12 @@ namespace tv {
 // corner of the screen, for their display time. Whether a notification area
 // exists is asked again at each balloon and, while there is none, every few
 // seconds: a panel started after the program (at login) gets the icon, and
-// the balloons go to it from then on. GUI thread only.
+// the balloons go to it from then on.
+//
+// On a session bus with a StatusNotifierWatcher (KDE Plasma, GNOME with the
+// AppIndicator extension, XFCE, Wayland desktops) the icon is a
+// StatusNotifierItem of our own instead, made anew each time a watcher
+// appears (a panel started late, or restarted). GUI thread only.
 class Tray final : public QObject, public TrayPresenter {
   Q_OBJECT
 
@@ -38,7 +46,9 @@ class Tray final : public QObject, public TrayPresenter {
   // appeared or went away, an exception caught in one of its actions.
   // TV_BALLOON_TRACE=1 in the environment writes where each balloon went
   // ("balloon tray: …", "balloon popup: …") to standard error.
-  Tray(const QIcon& icon, Actions actions, EdgeReport report = {});
+  // `bus`: where a StatusNotifierWatcher is looked for (the session bus).
+  Tray(const QIcon& icon, Actions actions, EdgeReport report = {},
+       QDBusConnection bus = QDBusConnection::sessionBus());
   ~Tray() override;
 
   // False when the desktop had no notification area when last asked.
@@ -50,6 +60,8 @@ class Tray final : public QObject, public TrayPresenter {
   // area; null when none is showing.
   QWidget* FallbackPopup() const;
   QString Tooltip() const;
+  // The StatusNotifierItem shown in a watcher's panel; null when none.
+  StatusNotifierItem* Item() const { return item_.get(); }
 
   void SetTooltip(const QString& text) override;
   void ShowBalloon(const BalloonRequest& balloon) override;
@@ -60,6 +72,10 @@ class Tray final : public QObject, public TrayPresenter {
   // Asks whether a notification area exists now; on a change the icon is
   // shown in the new one, or the watch started, and the log told.
   void CheckAvailable();
+  // A StatusNotifierWatcher appeared (or came back): the item made anew.
+  void WatcherAppeared();
+  void WatcherVanished();
+  void SetAvailable(bool now);
   void ShowPopup(const BalloonRequest& balloon, int ms);
   void Trace(const char* where, const BalloonRequest& balloon) const;
 
@@ -71,6 +87,12 @@ class Tray final : public QObject, public TrayPresenter {
   std::unique_ptr<QMenu> menu_;
   QSystemTrayIcon* icon_ = nullptr;
   std::unique_ptr<QWidget> popup_;
+  QIcon picture_;
+  QString tooltip_;
+  QDBusConnection bus_;
+  QDBusServiceWatcher* sni_watch_ = nullptr;
+  std::unique_ptr<StatusNotifierItem> item_;
+  int item_serial_ = 0;
 };
 
 }  // namespace tv

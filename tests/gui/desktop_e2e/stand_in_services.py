@@ -7,7 +7,8 @@ every call as one JSON line in LOG (flushed at once).
 
 The notification service answers Notify with a new id, or with replaces_id
 when it names a notification it gave. The watcher records the items that
-register and asks each for its Id, Title and ToolTip once it is registered.
+register, with their Id, Title, ToolTip, Menu, IconName and Status and the
+labels of their menu (com.canonical.dbusmenu GetLayout).
 Ends on SIGTERM."""
 import json
 import signal
@@ -96,6 +97,11 @@ class Watcher(dbus.service.Object):
                     entry[prop] = plain(props.Get("org.kde.StatusNotifierItem", prop))
                 except dbus.DBusException as e:
                     entry[prop] = "error: " + e.get_dbus_name()
+            menu = dbus.Interface(self.bus.get_object(name, str(entry["Menu"])),
+                                  "com.canonical.dbusmenu")
+            _, layout = menu.GetLayout(0, -1, dbus.Array([], signature="s"))
+            entry["menu"] = [str(child[1].get("label", child[1].get("type", "")))
+                             for child in layout[2]]
         except dbus.DBusException as e:
             entry["error"] = e.get_dbus_name()
         record(self.log, **entry)
