@@ -41,6 +41,9 @@ DesktopApp::DesktopApp(const ConfigTable& config, DesktopOptions options)
   // The sound output is opened by its own thread, never by this one: a sound
   // server that hangs cannot hold up the window.
   agent_options.sound = std::move(options_.sound);
+  // The link lost and restored, said once each (collection thread).
+  agent_options.after_service = [this](std::string_view) { answered_ = true; };
+  agent_options.after_cycle = [this] { AfterCycle(); };
   Clock& clock = options_.clock != nullptr ? *options_.clock : DefaultClock();
   agent_ = std::make_unique<Agent>(config_, *window_, clock, std::move(agent_options));
   window_->SetErrorReport(Report());
@@ -87,6 +90,23 @@ void DesktopApp::AfterPause() {
   window_->SelectPage(DefaultPanelIndex(config_));
   if (options_.start_workers) agent_->Start();
   started_ = true;
+}
+
+void DesktopApp::AfterCycle() {
+  const bool answered = answered_;
+  answered_ = false;
+  const LinkWatch::Change change =
+      link_watch_.AfterCycle(answered, agent_->record().LinkConnected == 1);
+  if (change == LinkWatch::Change::kNone) return;
+  const bool lost = change == LinkWatch::Change::kLost;
+  const std::string line = lost ? "Liaison perdue : la console n'a pas répondu depuis " +
+                                      std::to_string(kLinkLostRounds) + " collectes."
+                                : std::string("Liaison rétablie : la console répond de nouveau.");
+  agent_->log().Notify(line);
+  // With a balloon for every log line, the log's is enough.
+  if (!config_.Flag(kKeyGeneralNotify)) {
+    window_->ShowBalloon(AppTitle(), line, lost ? kBalloonWarning : kBalloonInfo, 10);
+  }
 }
 
 QString DefaultExportPath(const QDateTime& now) {

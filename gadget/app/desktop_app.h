@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "gadget/agent/agent.h"
+#include "gadget/alerts/link_watch.h"
 #include "gadget/app/desktop_notifier.h"
 #include "gadget/app/edge_guard.h"
 #include "gadget/app/qt_window.h"
@@ -83,6 +84,8 @@ class DesktopApp final : public QObject {
 
  private:
   void AfterPause();
+  // After each collection cycle (collection thread): the link watch fed.
+  void AfterCycle();
   // Where an exception caught at a slot's or a thread's edge is logged.
   EdgeReport Report();
 
@@ -96,6 +99,9 @@ class DesktopApp final : public QObject {
   bool quitting_ = false;
   std::thread export_thread_;
   std::atomic<bool> exporting_{false};
+  // Both used on the collection thread only.
+  bool answered_ = false;
+  LinkWatch link_watch_;
 };
 
 }  // namespace tv

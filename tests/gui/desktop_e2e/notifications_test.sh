@@ -6,7 +6,9 @@
 #  - an alert reaches the service with urgency critical, the program's name,
 #    icon and desktop entry; the next one replaces it (same id);
 #  - the service stopped, an alert raised: the popup of our own shows it; the
-#    service started again: the alert arrives there once.
+#    service started again: the alert arrives there once;
+#  - the console silent for many rounds: one notification that the link is
+#    lost, one that it is back when the console answers again.
 # Usage: notifications_test.sh BIN_DIR
 set -euo pipefail
 bin=$(cd "$1" && pwd)
@@ -25,7 +27,7 @@ RefreshServices=1
 [CONSOLE]
 type=IP
 adresse=127.0.0.1@$port
-ConnectionTimeout=5
+ConnectionTimeout=1
 [ALERTS]
 Active=1
 RainNotify=1
@@ -84,5 +86,22 @@ sleep 3  # nothing more may come
 arrived=$(count_calls notifications '"Notify".*Alerte de pluie')
 echo "service gone: $popups alert(s) shown in the popup, $arrived arrived once the service was back"
 [ "$arrived" -eq 1 ] || fail "the queued alert arrived $arrived times"
+
+# --- The link lost and restored -------------------------------------------------
+control_say "FAULT SILENT"
+wait_for 600 grep -q '"Notify".*Liaison perdue' "$work/notifications.log" \
+  || fail "no notification that the link was lost"
+failed_before=$(grep -c "Impossible de se connecter" "$work/app.out" || true)
+# More failed rounds: no second notification.
+wait_for 600 sh -c "[ \$(grep -c 'Impossible de se connecter' '$work/app.out') -ge \$(( $failed_before + 3 )) ]" \
+  || fail "the console stayed silent without further failed rounds"
+control_say "FAULT SILENT OFF"
+wait_for 600 grep -q '"Notify".*Liaison rétablie' "$work/notifications.log" \
+  || fail "no notification that the link was restored"
+failed=$(grep -c "Impossible de se connecter" "$work/app.out" || true)
+lost=$(count_calls notifications '"Notify".*Liaison perdue')
+restored=$(count_calls notifications '"Notify".*Liaison rétablie')
+echo "link: $failed failed connections, $lost notification(s) lost, $restored restored"
+[ "$lost" -eq 1 ] && [ "$restored" -eq 1 ] || fail "lost $lost times, restored $restored times"
 kill -TERM "$app"
 for _ in $(seq 120); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
