@@ -14,6 +14,7 @@
 
 #include "gadget/app/edge_guard.h"
 #include "gadget/app/pictures.h"
+#include "gadget/app/tray_picture.h"
 #include "gadget/display/image_sets.h"
 #include "lib/common/app_values.h"
 #include "lib/common/named_handles.h"
@@ -69,6 +70,12 @@ void DesktopApp::Start() {
                                  },
                                  Report());
   notifier_ = std::make_unique<DesktopNotifier>(*tray_, Report());
+  if (config_.Flag(kKeyTrayTemperature)) {
+    // A new colour scheme draws the same temperature again.
+    scheme_ = std::make_unique<ColorSchemeWatch>([this](PanelScheme) { ShowTrayTemperature({}); });
+    window_->WatchText(Field::OutdoorTempValue,
+                       [this](std::string_view shown) { ShowTrayTemperature(shown); });
+  }
   window_->SetTray(notifier_.get());
   agent_->LogTitle();
   if (!tray_->Available()) {
@@ -90,6 +97,17 @@ void DesktopApp::AfterPause() {
   window_->SelectPage(DefaultPanelIndex(config_));
   if (options_.start_workers) agent_->Start();
   started_ = true;
+}
+
+void DesktopApp::ShowTrayTemperature(std::optional<std::string_view> shown) {
+  if (shown) tray_shown_ = *shown;
+  const std::string text = TrayTemperatureText(tray_shown_);
+  const PanelScheme scheme = scheme_->Scheme();
+  if (!tray_ || (text == tray_drawn_ && scheme == tray_scheme_)) return;
+  tray_drawn_ = text;
+  tray_scheme_ = scheme;
+  tray_->SetPicture(
+      TemperatureIcon(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), scheme));
 }
 
 void DesktopApp::AfterCycle() {

@@ -7,10 +7,13 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "gadget/agent/agent.h"
 #include "gadget/alerts/link_watch.h"
+#include "gadget/app/color_scheme_watch.h"
 #include "gadget/app/desktop_notifier.h"
 #include "gadget/app/edge_guard.h"
 #include "gadget/app/qt_window.h"
@@ -84,6 +87,10 @@ class DesktopApp final : public QObject {
 
  private:
   void AfterPause();
+  // With "GENERAL_TrayTemperature": the tray icon shows `shown`, the outdoor
+  // temperature as the window shows it, for the desktop's colour scheme.
+  // Without `shown`, the last one drawn again (a new colour scheme).
+  void ShowTrayTemperature(std::optional<std::string_view> shown);
   // After each collection cycle (collection thread): the link watch fed.
   void AfterCycle();
   // Where an exception caught at a slot's or a thread's edge is logged.
@@ -95,6 +102,10 @@ class DesktopApp final : public QObject {
   std::unique_ptr<Agent> agent_;
   std::unique_ptr<Tray> tray_;
   std::unique_ptr<DesktopNotifier> notifier_;
+  std::unique_ptr<ColorSchemeWatch> scheme_;
+  std::string tray_shown_;  // the outdoor temperature as the window shows it
+  std::string tray_drawn_;  // the text drawn in the icon
+  PanelScheme tray_scheme_ = PanelScheme::kLight;
   bool started_ = false;
   bool quitting_ = false;
   std::thread export_thread_;

@@ -338,6 +338,7 @@ void QtWindow::SetText(Field field, std::string_view text) {
     } else if (field == Field::GadgetWindow) {
       TopLevel()->setWindowTitle(t);
     }
+    if (field == watched_field_ && text_seen_) text_seen_(text);
   });
 }
 

@@ -162,7 +162,7 @@ void RegisterTypes() {
 
 SniPixmaps PixmapsOf(const QIcon& icon) {
   SniPixmaps out;
-  for (int size : {16, 22, 24, 32, 48, 64}) {
+  for (int size : {16, 22, 24, 32, 44, 48, 64}) {
     const QImage image = icon.pixmap(size, size)
                              .toImage()
                              .convertToFormat(QImage::Format_ARGB32)

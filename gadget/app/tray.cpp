@@ -62,6 +62,11 @@ Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report, QDBusConnectio
       bus_(std::move(bus)) {
   const char* trace = std::getenv("TV_BALLOON_TRACE");
   trace_ = trace != nullptr && std::strcmp(trace, "1") == 0;
+  // The balloons' pictures looked up now, at start: the icon theme's files
+  // they open stay open, and are then counted among the start's.
+  for (BalloonIcon kind : {BalloonIcon::kInfo, BalloonIcon::kWarning, BalloonIcon::kError}) {
+    StandardIconOf(kind).pixmap(32, 32);
+  }
   menu_->setObjectName("IDPopupMenu");
   QAction* open = menu_->addAction("Ouvrir l'application");
   QAction* quit = menu_->addAction("Quitter l'application");
@@ -183,6 +188,12 @@ QWidget* Tray::FallbackPopup() const {
 
 QString Tray::Tooltip() const {
   return tooltip_;
+}
+
+void Tray::SetPicture(const QIcon& picture) {
+  picture_ = picture;
+  icon_->setIcon(picture);
+  if (item_) item_->SetIcon(picture);
 }
 
 void Tray::SetTooltip(const QString& text) {

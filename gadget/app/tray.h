@@ -64,6 +64,8 @@ class Tray final : public QObject, public TrayPresenter {
   StatusNotifierItem* Item() const { return item_.get(); }
 
   void SetTooltip(const QString& text) override;
+  // The icon's picture (the program's, or the temperature's).
+  void SetPicture(const QIcon& picture);
   void ShowBalloon(const BalloonRequest& balloon) override;
   // The popup of our own, whether or not there is a notification area.
   void ShowPopupBalloon(const BalloonRequest& balloon);

@@ -13,18 +13,22 @@ fail() {
 
 # A private session bus of our own (never the desktop's): exports
 # DBUS_SESSION_BUS_ADDRESS.
+# Each call starts a new bus (its address in a file of its own).
+buses=0
 start_bus() {
-  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus.addr" \
-    >"$work/bus.out" 2>&1 &
+  buses=$((buses + 1))
+  local addr="$work/bus-$buses.addr"
+  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$addr" \
+    >>"$work/bus.out" 2>&1 &
   pids+=($!)
-  wait_for 100 test -s "$work/bus.addr" || fail "the session bus did not start"
-  export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus.addr")
+  wait_for 100 test -s "$addr" || fail "the session bus did not start"
+  export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$addr")
 }
 
-# Starts a stand-in service (notifications | watcher) recording into
-# $work/$1.log; its process id in $stand_in.
+# Starts a stand-in service (notifications | watcher | portal SCHEME)
+# recording into $work/$1.log; its process id in $stand_in.
 start_stand_in() {
-  /usr/bin/python3 "$here_bus_lib/stand_in_services.py" "$1" "$work/$1.log" \
+  /usr/bin/python3 "$here_bus_lib/stand_in_services.py" "$1" "$work/$1.log" "${@:2}" \
     >>"$work/$1.out" 2>&1 &
   stand_in=$!
   pids+=($stand_in)

@@ -4,6 +4,8 @@ every call as one JSON line in LOG (flushed at once).
 
   stand_in_services.py notifications LOG   org.freedesktop.Notifications
   stand_in_services.py watcher LOG         org.kde.StatusNotifierWatcher
+  stand_in_services.py portal LOG SCHEME   org.freedesktop.portal.Desktop whose
+                                           color-scheme is SCHEME (0, 1 dark, 2 light)
 
 The notification service answers Notify with a new id, or with replaces_id
 when it names a notification it gave. The watcher records the items that
@@ -11,6 +13,7 @@ register, with their Id, Title, ToolTip, Menu, IconName and Status and the
 labels of their menu (com.canonical.dbusmenu GetLayout).
 Ends on SIGTERM."""
 import json
+import os
 import signal
 import sys
 
@@ -92,6 +95,17 @@ class Watcher(dbus.service.Object):
         try:
             props = dbus.Interface(self.bus.get_object(name, path),
                                    "org.freedesktop.DBus.Properties")
+            dump = os.environ.get("STAND_IN_ICON_DIR")
+            if dump:
+                # Each picture of the item's icon as a PAM file (RGBA).
+                for width, height, argb in props.Get("org.kde.StatusNotifierItem", "IconPixmap"):
+                    argb = bytes(argb)
+                    rgba = bytearray()
+                    for i in range(0, len(argb), 4):
+                        rgba += argb[i + 1:i + 4] + argb[i:i + 1]
+                    with open(os.path.join(dump, "icon-%d.pam" % width), "wb") as f:
+                        f.write(b"P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"
+                                % (width, height) + bytes(rgba))
             for prop in ("Id", "Title", "ToolTip", "Menu", "IconName", "Status"):
                 try:
                     entry[prop] = plain(props.Get("org.kde.StatusNotifierItem", prop))
@@ -137,6 +151,28 @@ class Watcher(dbus.service.Object):
         }
 
 
+class Portal(dbus.service.Object):
+    IFACE = "org.freedesktop.portal.Settings"
+
+    def __init__(self, bus, log, scheme):
+        super().__init__(bus, "/org/freedesktop/portal/desktop")
+        self.log = log
+        self.scheme = scheme
+
+    @dbus.service.method(IFACE, in_signature="ss", out_signature="v")
+    def Read(self, group, key):
+        record(self.log, call="Read", group=str(group), key=str(key))
+        if (group, key) != ("org.freedesktop.appearance", "color-scheme"):
+            raise dbus.DBusException("no such setting",
+                                     name="org.freedesktop.portal.Error.NotFound")
+        # As the portal's Read does: the value in one variant more.
+        return dbus.types.UInt32(self.scheme, variant_level=1)
+
+    @dbus.service.signal(IFACE, signature="ssv")
+    def SettingChanged(self, group, key, value):
+        pass
+
+
 def main():
     kind, path = sys.argv[1], sys.argv[2]
     DBusGMainLoop(set_as_default=True)
@@ -145,6 +181,9 @@ def main():
     if kind == "notifications":
         service = Notifications(bus, log)
         name = dbus.service.BusName("org.freedesktop.Notifications", bus)
+    elif kind == "portal":
+        service = Portal(bus, log, int(sys.argv[3]))
+        name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus)
     else:
         service = Watcher(bus, log)
         name = dbus.service.BusName("org.kde.StatusNotifierWatcher", bus)
