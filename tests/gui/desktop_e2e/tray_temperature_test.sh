@@ -36,6 +36,20 @@ tray_icon() {
   xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {p=1; next} p && /teskaro-ventaro/ {print $1; exit}'
 }
 
+# Waits (at most 60 s) until the program has had the console's current
+# conditions: the simulator counts the commands of its client.
+collected() {
+  local reply start
+  printf 'STATS\n' >&5; read -r -t 5 reply <&5 || true
+  start=$(sed -n 's/.*commands=\([0-9]*\).*/\1/p' <<<"$reply")
+  for _ in $(seq 120); do
+    printf 'STATS\n' >&5; read -r -t 5 reply <&5 || true
+    [ "$(sed -n 's/.*commands=\([0-9]*\).*/\1/p' <<<"$reply")" -ge $((start + 4)) ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
 # One panel: $1 name, $2 portal scheme, $3 trayer tint, $4 height.
 panel() {
   local name=$1 scheme=$2 tint=$3 height=$4 app icon
@@ -54,10 +68,17 @@ panel() {
     || fail "no tray icon on the $name panel"
   icon=$(tray_icon)
   wait_for 300 grep -q "Teskaro Ventaro v1.0" "$work/app-$name.out" || fail "the program did not start"
-  sleep 6  # the first collection, then the icon drawn
-  local geometry
+  local geometry want
   geometry=$(xwininfo -id "$icon" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} /Width/ {w=$2} /Height/ {h=$2} END {print w "x" h "+" x "+" y}')
-  import -window root -crop "$geometry" +repage "$work/tray-$name.png"
+  # The first collection done (the console asked for its values), then the
+  # icon captured until its letters show.
+  collected || fail "no collection"
+  sleep 2
+  for _ in $(seq 60); do
+    import -window root -crop "$geometry" +repage "$work/tray-$name.png"
+    letters "$work/tray-$name.png" "$scheme" && break
+    sleep 0.5
+  done
   kill -TERM "$app"
   for _ in $(seq 120); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
   echo "$name panel: icon $geometry"
@@ -75,7 +96,8 @@ item_pictures() {
   local app=$!
   pids+=($app)
   wait_for 300 grep -q "Teskaro Ventaro v1.0" "$work/app-sni.out" || fail "the program did not start"
-  sleep 6
+  collected || fail "no collection"
+  sleep 2
   # The watcher restarted: it asks for the icon as it is now, the temperature drawn.
   stop_stand_in "$stand_in"
   rm -f "$work/icons"/*
@@ -88,9 +110,18 @@ item_pictures() {
 
 # The share of the icon's pixels brighter than 200 and darker than 60.
 shares() {
+  [ -s "$1" ] || { echo "0 0"; return; }
   convert "$1" -colorspace Gray -format '%c' histogram:info:- | awk '
     { n = $1 + 0; sub(/^[^(]*\(/, ""); g = $1 + 0; total += n; if (g > 200) light += n; if (g < 60) dark += n }
     END { printf "%.3f %.3f\n", light / total, dark / total }'
+}
+
+# True when the picture $1 has the letters of scheme $2 (1 dark panel: light
+# letters; 2 light panel: dark letters) on more than 2 % of its pixels.
+letters() {
+  local light dark
+  read -r light dark <<<"$(shares "$1")"
+  if [ "$2" = 1 ]; then awk -v v="$light" 'BEGIN {exit !(v > 0.02)}'; else awk -v v="$dark" 'BEGIN {exit !(v > 0.02)}'; fi
 }
 
 panel dark 1 0x202020 22
@@ -110,5 +141,5 @@ if [ -n "$keep" ]; then
     "$keep/item-light-44-x4.png"
 fi
 # Light letters on the dark panel (which is dark itself), dark ones on the light.
-awk -v l="$dark_light" 'BEGIN {exit !(l > 0.02)}' || fail "no light letters on the dark panel"
-awk -v d="$light_dark" 'BEGIN {exit !(d > 0.02)}' || fail "no dark letters on the light panel"
+letters "$work/tray-dark.png" 1 || fail "no light letters on the dark panel"
+letters "$work/tray-light.png" 2 || fail "no dark letters on the light panel"
