@@ -352,6 +352,10 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, const QIcon& icon,
   bus_.registerObject(kItemPath, this, QDBusConnection::ExportAdaptors);
   bus_.registerObject(kMenuPath, menu_object_, QDBusConnection::ExportAdaptors);
   bus_.registerService(service_);
+  Register();
+}
+
+void StatusNotifierItem::Register() {
   // Asked without waiting: the watcher may call back for the properties.
   const QDBusMessage call =
       QDBusMessage::createMethodCall(kStatusNotifierWatcher, "/StatusNotifierWatcher",

@@ -18,10 +18,10 @@ class SniAdaptor;
 class MenuAdaptor;
 
 // The program's icon as a StatusNotifierItem on the session bus, with its
-// menu exported as com.canonical.dbusmenu: made by the tray each time a
-// StatusNotifierWatcher appears, so that an icon shows in a panel started
-// after the program, or restarted. A left click opens the window; the menu's
-// entries are the tray menu's actions. GUI thread only.
+// menu exported as com.canonical.dbusmenu: made by the tray when a
+// StatusNotifierWatcher first appears and registered again with each new one,
+// so that an icon shows in a panel started after the program, or restarted. A left click opens the
+// window; the menu's entries are the tray menu's actions. GUI thread only.
 class StatusNotifierItem final : public QObject {
   Q_OBJECT
 
@@ -34,6 +34,8 @@ class StatusNotifierItem final : public QObject {
 
   // The name the item holds on the bus ("org.kde.StatusNotifierItem-PID-N").
   QString ServiceName() const { return service_; }
+  // Asks the watcher (a new one, after a panel restart) to show the item.
+  void Register();
   void SetTooltip(const QString& text);
   void SetIcon(const QIcon& icon);
 

@@ -123,6 +123,7 @@ Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report, QDBusConnectio
     // The panel's watcher is there: our own item, never Qt's as well.
     item_ = std::make_unique<StatusNotifierItem>(bus_, picture_, tooltip_, *menu_, actions_.open,
                                                  ++item_serial_);
+    sni_shown_ = true;
     available_ = true;
     return;
   }
@@ -132,18 +133,24 @@ Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report, QDBusConnectio
 }
 
 void Tray::WatcherAppeared() {
-  // A new watcher knows nothing of the items registered with an old one.
-  item_.reset();
-  item_ = std::make_unique<StatusNotifierItem>(bus_, picture_, tooltip_, *menu_, actions_.open,
-                                               ++item_serial_);
+  // A new watcher knows nothing of the items registered with an old one: the
+  // item, made once, registers with it anew (and is never taken off the bus,
+  // so that a panel that comes and goes finds it as it is).
+  if (item_) {
+    item_->Register();
+  } else {
+    item_ = std::make_unique<StatusNotifierItem>(bus_, picture_, tooltip_, *menu_, actions_.open,
+                                                 ++item_serial_);
+  }
+  sni_shown_ = true;
   icon_->hide();
   watch_->stop();
   SetAvailable(true);
 }
 
 void Tray::WatcherVanished() {
-  if (!item_) return;
-  item_.reset();
+  if (!sni_shown_) return;
+  sni_shown_ = false;
   icon_->show();
   SetAvailable(QSystemTrayIcon::isSystemTrayAvailable());
   if (!available_) watch_->start();
@@ -163,7 +170,7 @@ void Tray::SetAvailable(bool now) {
 }
 
 void Tray::CheckAvailable() {
-  if (item_) return;  // the watcher's panel shows the icon
+  if (sni_shown_) return;  // the watcher's panel shows the icon
   const bool now = QSystemTrayIcon::isSystemTrayAvailable();
   if (now == available_) return;
   if (now) {
@@ -212,7 +219,7 @@ void Tray::ShowBalloon(const BalloonRequest& balloon) {
   const QString text = Text(balloon.text);
   const int ms = std::max(1000, balloon.Milliseconds());
   CheckAvailable();
-  if (available_ && !item_ && QSystemTrayIcon::supportsMessages()) {
+  if (available_ && !sni_shown_ && QSystemTrayIcon::supportsMessages()) {
     Trace("tray", balloon);
     icon_->showMessage(title, text, TrayIconOf(balloon.icon), ms);
     return;

@@ -30,8 +30,8 @@ namespace tv {
 //
 // On a session bus with a StatusNotifierWatcher (KDE Plasma, GNOME with the
 // AppIndicator extension, XFCE, Wayland desktops) the icon is a
-// StatusNotifierItem of our own instead, made anew each time a watcher
-// appears (a panel started late, or restarted). GUI thread only.
+// StatusNotifierItem of our own instead, registered anew each time a
+// watcher appears (a panel started late, or restarted). GUI thread only.
 class Tray final : public QObject, public TrayPresenter {
   Q_OBJECT
 
@@ -61,7 +61,7 @@ class Tray final : public QObject, public TrayPresenter {
   QWidget* FallbackPopup() const;
   QString Tooltip() const;
   // The StatusNotifierItem shown in a watcher's panel; null when none.
-  StatusNotifierItem* Item() const { return item_.get(); }
+  StatusNotifierItem* Item() const { return sni_shown_ ? item_.get() : nullptr; }
 
   void SetTooltip(const QString& text) override;
   // The icon's picture (the program's, or the temperature's).
@@ -95,6 +95,7 @@ class Tray final : public QObject, public TrayPresenter {
   QDBusServiceWatcher* sni_watch_ = nullptr;
   std::unique_ptr<StatusNotifierItem> item_;
   int item_serial_ = 0;
+  bool sni_shown_ = false;  // a watcher shows the item
 };
 
 }  // namespace tv
