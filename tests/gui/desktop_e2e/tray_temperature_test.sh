@@ -36,6 +36,14 @@ tray_icon() {
   xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {p=1; next} p && /teskaro-ventaro/ {print $1; exit}'
 }
 
+# Ends the program and waits for it: the next start would otherwise find it
+# running and only show its window (one agent per user).
+stop_app() {
+  kill -TERM "$1"
+  for _ in $(seq 300); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  fail "the program still runs 30 s after SIGTERM"
+}
+
 # Waits (at most 60 s) until the program has had the console's current
 # conditions: the simulator counts the commands of its client.
 collected() {
@@ -79,8 +87,7 @@ panel() {
     letters "$work/tray-$name.png" "$scheme" && break
     sleep 0.5
   done
-  kill -TERM "$app"
-  for _ in $(seq 120); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+  stop_app "$app"
   echo "$name panel: icon $geometry"
 }
 
@@ -105,7 +112,7 @@ item_pictures() {
   wait_for 100 test -s "$work/icons/icon-44.pam" || fail "the item carries no 44 px picture"
   sleep 1
   convert "$work/icons/icon-44.pam" "$work/item-light-44.png"
-  kill -TERM "$app"
+  stop_app "$app"
 }
 
 # The share of the icon's pixels brighter than 200 and darker than 60.
