@@ -8,6 +8,9 @@
 #   <prefix>/bin/                   links to the program and the simulator
 #   <prefix>/share/applications/    the desktop entry
 #   <prefix>/share/icons/hicolor/   the application icon in the theme's sizes
+#   <prefix>/lib/udev/rules.d/      the udev rule giving the logged-in user
+#                                   access to the USB data logger and the
+#                                   usual USB-serial cables (uaccess)
 #   <prefix>/share/teskaro-ventaro/autostart/  the session autostart entry
 #                                   (starts hidden in the tray), to copy into
 #                                   ~/.config/autostart, or installed into the
@@ -30,6 +33,10 @@ install(FILES ${CMAKE_SOURCE_DIR}/payload/tsk_vnt.ini ${CMAKE_SOURCE_DIR}/payloa
 install(FILES ${CMAKE_SOURCE_DIR}/payload/tsk_vnt.ini
   DESTINATION ${TV_INSTALL_APPDIR} RENAME tsk_vnt.ini.example)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/teskaro-ventaro)
+
+# Read by udev only under /usr (the package); elsewhere it is there to copy
+# into /etc/udev/rules.d.
+install(FILES ${CMAKE_SOURCE_DIR}/payload/udev/70-teskaro-ventaro.rules DESTINATION lib/udev/rules.d)
 
 # Relative links, so that the installed tree can be moved as a whole.
 file(RELATIVE_PATH tv_bin_to_app "/${CMAKE_INSTALL_BINDIR}" "/${TV_INSTALL_APPDIR}")

@@ -13,8 +13,10 @@
 #include <iostream>
 #include <thread>
 
+#include "gadget/app/edge_guard.h"
 #include "gadget/app/pictures.h"
 #include "gadget/archive/archive_settings.h"
+#include "gadget/app/tray_picture.h"
 #include "gadget/display/image_sets.h"
 #include "lib/common/app_values.h"
 #include "lib/common/named_handles.h"
@@ -42,11 +44,16 @@ DesktopApp::DesktopApp(const ConfigTable& config, DesktopOptions options)
   // The sound output is opened by its own thread, never by this one: a sound
   // server that hangs cannot hold up the window.
   agent_options.sound = std::move(options_.sound);
+  // The link lost and restored, said once each (collection thread).
+  agent_options.after_service = [this](std::string_view) { answered_ = true; };
+  agent_options.after_cycle = [this] { AfterCycle(); };
   Clock& clock = options_.clock != nullptr ? *options_.clock : DefaultClock();
   agent_ = std::make_unique<Agent>(config_, *window_, clock, std::move(agent_options));
+  window_->SetErrorReport(Report());
 }
 
 DesktopApp::~DesktopApp() {
+  window_->SetErrorReport({});
   window_->SetTray(nullptr);
   window_->DropWorkerCalls();
   if (export_thread_.joinable()) export_thread_.join();
@@ -57,21 +64,35 @@ DesktopApp::~DesktopApp() {
 void DesktopApp::Start() {
   agent_->ResetDisplay();
   const QIcon icon(PixmapFor(LookupHandle("ICO_VT", kHandleKindImage)));
-  tray_ = std::make_unique<Tray>(icon, Tray::Actions{
-                                           .open = [this] { window_->ShowWindow(); },
-                                           .quit = [this] { Quit(); },
-                                           .export_data = [this] { ExportData(); },
-                                           .history = [this] { ShowHistory(); },
-                                           .set_clock = [this] { agent_->SetConsoleClock(); },
-                                       });
-  window_->SetTray(tray_.get());
+  tray_ = std::make_unique<Tray>(icon,
+                                 Tray::Actions{
+                                     .open = [this] { window_->ShowWindow(); },
+                                     .quit = [this] { Quit(); },
+                                     .export_data = [this] { ExportData(); },
+                                     .history = [this] { ShowHistory(); },
+                                     .set_clock = [this] { agent_->SetConsoleClock(); },
+                                 },
+                                 Report());
+  notifier_ = std::make_unique<DesktopNotifier>(*tray_, Report());
+  if (config_.Flag(kKeyTrayTemperature)) {
+    // A new colour scheme draws the same temperature again.
+    scheme_ = std::make_unique<ColorSchemeWatch>([this](PanelScheme) { ShowTrayTemperature({}); });
+    window_->WatchText(Field::OutdoorTempValue,
+                       [this](std::string_view shown) { ShowTrayTemperature(shown); });
+  }
+  window_->SetTray(notifier_.get());
   agent_->LogTitle();
   if (!tray_->Available()) {
     agent_->log().Notify(
         "Pas de zone de notification sur ce bureau : les messages s'affichent dans une fenêtre "
         "en haut à droite de l'écran.");
   }
-  QTimer::singleShot(options_.pause, this, [this] { AfterPause(); });
+  QTimer::singleShot(options_.pause, this,
+                     Guarded(Report(), "démarrage", [this] { AfterPause(); }));
+}
+
+EdgeReport DesktopApp::Report() {
+  return [this](std::string_view line) { agent_->log().Notify(line); };
 }
 
 void DesktopApp::AfterPause() {
@@ -80,6 +101,34 @@ void DesktopApp::AfterPause() {
   window_->SelectPage(DefaultPanelIndex(config_));
   if (options_.start_workers) agent_->Start();
   started_ = true;
+}
+
+void DesktopApp::ShowTrayTemperature(std::optional<std::string_view> shown) {
+  if (shown) tray_shown_ = *shown;
+  const std::string text = TrayTemperatureText(tray_shown_);
+  const PanelScheme scheme = scheme_->Scheme();
+  if (!tray_ || (text == tray_drawn_ && scheme == tray_scheme_)) return;
+  tray_drawn_ = text;
+  tray_scheme_ = scheme;
+  tray_->SetPicture(
+      TemperatureIcon(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), scheme));
+}
+
+void DesktopApp::AfterCycle() {
+  const bool answered = answered_;
+  answered_ = false;
+  const LinkWatch::Change change =
+      link_watch_.AfterCycle(answered, agent_->record().LinkConnected == 1);
+  if (change == LinkWatch::Change::kNone) return;
+  const bool lost = change == LinkWatch::Change::kLost;
+  const std::string line = lost ? "Liaison perdue : la console n'a pas répondu depuis " +
+                                      std::to_string(kLinkLostRounds) + " collectes."
+                                : std::string("Liaison rétablie : la console répond de nouveau.");
+  agent_->log().Notify(line);
+  // With a balloon for every log line, the log's is enough.
+  if (!config_.Flag(kKeyGeneralNotify)) {
+    window_->ShowBalloon(AppTitle(), line, lost ? kBalloonWarning : kBalloonInfo, 10);
+  }
 }
 
 QString DefaultExportPath(const QDateTime& now) {
@@ -114,18 +163,23 @@ void DesktopApp::ExportData() {
   exporting_ = true;
   // Without balloons for every log line, one says how the export went.
   const bool balloon = !config_.Flag(kKeyGeneralNotify);
-  export_thread_ = std::thread([this, file = std::move(file), balloon] {
-    try {
-      std::string message;
-      const bool written = agent_->ExportData(file, &message);
-      if (balloon) {
-        window_->ShowBalloon(AppTitle(), message, written ? kBalloonInfo : kBalloonWarning, 5);
-      }
-    } catch (...) {
-      // Nothing may leave the thread; the log already has the outcome.
-    }
+  try {
+    export_thread_ = std::thread([this, file = std::move(file), balloon] {
+      // Nothing may leave the thread: what it throws goes to the log.
+      RunGuarded(Report(), "export des données", [&] {
+        std::string message;
+        const bool written = agent_->ExportData(file, &message);
+        if (balloon) {
+          window_->ShowBalloon(AppTitle(), message, written ? kBalloonInfo : kBalloonWarning, 5);
+        }
+      });
+      exporting_ = false;
+    });
+  } catch (...) {
+    // No thread for it: the export did not start (the caller's guard logs why).
     exporting_ = false;
-  });
+    throw;
+  }
 }
 
 void DesktopApp::ShowHistory() {
@@ -145,17 +199,24 @@ void DesktopApp::Quit() {
   window_->DropWorkerCalls();
   QEventLoop loop;
   std::atomic<bool> closed{false};
-  std::thread closer([&] {
-    agent_->Quit(options_.quit_wait);
+  std::thread closer;
+  try {
+    closer = std::thread([&] {
+      RunGuarded(Report(), "fermeture de la liaison", [&] { agent_->Quit(options_.quit_wait); });
+      closed = true;
+      // Asked by name: nothing of ours travels through Qt's event queue.
+      QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+    });
+  } catch (const std::exception& e) {
+    // No thread to close the link on: the quit goes on without it.
+    Report()(EdgeErrorLine("fermeture de la liaison", e.what()));
     closed = true;
-    // Asked by name: nothing of ours travels through Qt's event queue.
-    QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
-  });
+  }
   QTimer::singleShot(options_.quit_wait + std::chrono::milliseconds{500}, &loop,
                      [&loop] { loop.quit(); });
   if (!closed) loop.exec();
   // The closing thread waits at most the quit wait itself.
-  closer.join();
+  if (closer.joinable()) closer.join();
   // An export being written is given a few seconds to finish (its window
   // calls now return at once), so that no half-written temporary file stays.
   for (int i = 0; i < 50 && exporting_; ++i)

@@ -7,10 +7,16 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "gadget/agent/agent.h"
 #include "gadget/app/history_window.h"
+#include "gadget/alerts/link_watch.h"
+#include "gadget/app/color_scheme_watch.h"
+#include "gadget/app/desktop_notifier.h"
+#include "gadget/app/edge_guard.h"
 #include "gadget/app/qt_window.h"
 #include "gadget/app/tray.h"
 #include "lib/common/clock.h"
@@ -78,12 +84,21 @@ class DesktopApp final : public QObject {
 
   QtWindow& window() { return *window_; }
   Tray* tray() { return tray_.get(); }
+  DesktopNotifier* notifier() { return notifier_.get(); }
   Agent& agent() { return *agent_; }
   // True once the pause is over and the window shown (or left hidden).
   bool Started() const { return started_; }
 
  private:
   void AfterPause();
+  // With "GENERAL_TrayTemperature": the tray icon shows `shown`, the outdoor
+  // temperature as the window shows it, for the desktop's colour scheme.
+  // Without `shown`, the last one drawn again (a new colour scheme).
+  void ShowTrayTemperature(std::optional<std::string_view> shown);
+  // After each collection cycle (collection thread): the link watch fed.
+  void AfterCycle();
+  // Where an exception caught at a slot's or a thread's edge is logged.
+  EdgeReport Report();
 
   const ConfigTable& config_;
   DesktopOptions options_;
@@ -91,10 +106,18 @@ class DesktopApp final : public QObject {
   std::unique_ptr<Agent> agent_;
   std::unique_ptr<Tray> tray_;
   std::unique_ptr<HistoryWindow> history_;
+  std::unique_ptr<DesktopNotifier> notifier_;
+  std::unique_ptr<ColorSchemeWatch> scheme_;
+  std::string tray_shown_;  // the outdoor temperature as the window shows it
+  std::string tray_drawn_;  // the text drawn in the icon
+  PanelScheme tray_scheme_ = PanelScheme::kLight;
   bool started_ = false;
   bool quitting_ = false;
   std::thread export_thread_;
   std::atomic<bool> exporting_{false};
+  // Both used on the collection thread only.
+  bool answered_ = false;
+  LinkWatch link_watch_;
 };
 
 }  // namespace tv

@@ -4,11 +4,19 @@
 #include <signal.h>
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QMessageBox>
+#include <QThread>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
 #include "gadget/app/desktop_app.h"
+#include "gadget/app/edge_guard.h"
 #include "gadget/app/fonts.h"
 #include "lib/common/app_values.h"
 #include "lib/config/config_file.h"
@@ -45,7 +53,7 @@ bool DisplayAvailable() {
   return false;
 }
 
-int RunDesktop(int argc, char** argv, bool start_hidden) {
+int RunDesktop(int argc, char** argv, bool start_hidden, const std::string& instance_socket) {
   // Blocked in every thread started from here on; one thread of ours waits
   // for them and quits in order.
   const sigset_t quit_signals = QuitSignals();
@@ -62,13 +70,75 @@ int RunDesktop(int argc, char** argv, bool start_hidden) {
   options.start_hidden = start_hidden;
   DesktopApp desktop(config, std::move(options));
   desktop.Start();
-  std::thread([&desktop, quit_signals] {
-    int received = 0;
-    if (sigwait(&quit_signals, &received) == 0) {
-      QMetaObject::invokeMethod(&desktop, "Quit", Qt::QueuedConnection);
+  // A second start asks for the window on this socket ("show", answered
+  // "shown" once the window is shown).
+  QLocalServer instance_server;
+  if (!instance_socket.empty()) {
+    const QString path = QFile::decodeName(instance_socket.c_str());
+    QLocalServer::removeServer(path);  // left by an agent that ended; the lock is ours
+    instance_server.setSocketOptions(QLocalServer::UserAccessOption);
+    if (!instance_server.listen(path)) {
+      desktop.agent().log().Notify("Impossible d'attendre un second démarrage sur " +
+                                   instance_socket + " : " +
+                                   instance_server.errorString().toStdString());
     }
+    QObject::connect(&instance_server, &QLocalServer::newConnection, &instance_server, [&] {
+      while (QLocalSocket* peer = instance_server.nextPendingConnection()) {
+        QObject::connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+        QObject::connect(peer, &QLocalSocket::readyRead, peer, [&desktop, peer] {
+          RunGuarded([&desktop](std::string_view line) { desktop.agent().log().Notify(line); },
+                     "second démarrage",
+                     [&] {
+                       if (!peer->canReadLine()) return;
+                       if (peer->readLine().trimmed() != "show") return;
+                       desktop.window().ShowWindow();
+                       desktop.window().ActivateWindow();
+                       peer->write("shown\n");
+                       peer->flush();
+                     });
+        });
+      }
+    });
+  }
+  std::thread([&desktop, quit_signals] {
+    RunGuarded({}, "attente des signaux d'arrêt", [&] {
+      int received = 0;
+      if (sigwait(&quit_signals, &received) == 0) {
+        QMetaObject::invokeMethod(&desktop, "Quit", Qt::QueuedConnection);
+      }
+    });
   }).detach();
   return app.exec();
+}
+
+}  // namespace tv
+
+namespace tv {
+
+int ShowRunningAgent(int argc, char** argv, const std::string& instance_socket) {
+  QCoreApplication app(argc, argv);
+  const QString path = QFile::decodeName(instance_socket.c_str());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds{10};
+  // The running agent may be starting too: asked again until it listens.
+  while (std::chrono::steady_clock::now() < deadline) {
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (socket.waitForConnected(1000)) {
+      socket.write("show\n");
+      socket.flush();
+      while (!socket.canReadLine() && socket.waitForReadyRead(5000)) {
+      }
+      if (socket.canReadLine() && socket.readLine().trimmed() == "shown") {
+        std::printf("Teskaro Ventaro fonctionne déjà : sa fenêtre est affichée.\n");
+        return 0;
+      }
+    }
+    QThread::msleep(200);
+  }
+  std::fprintf(stderr,
+               "Un agent Teskaro Ventaro fonctionne déjà pour cet utilisateur, mais il n'affiche "
+               "pas de fenêtre (sans fenêtre, ou il ne répond pas).\n");
+  return 1;
 }
 
 }  // namespace tv

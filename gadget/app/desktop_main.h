@@ -19,6 +19,14 @@ bool DisplayAvailable();
 // `start_hidden` keeps the window hidden at start as "GENERAL_StartHideAgent"
 // does. SIGINT and SIGTERM quit it as the menu does. Returns 1 when the
 // settings cannot be loaded; otherwise the process ends in the quit (code 0).
-int RunDesktop(int argc, char** argv, bool start_hidden = false);
+// `instance_socket`, when not empty, is where a second start of the program
+// asks this one to show its window (InstanceLock::SocketPath).
+int RunDesktop(int argc, char** argv, bool start_hidden = false,
+               const std::string& instance_socket = {});
+
+// A second start while an agent runs: asks it, through `instance_socket`, to
+// show its window. 0 once it has; 1 (with the reason on standard error) when
+// it does not answer within 10 s, or runs without a window.
+int ShowRunningAgent(int argc, char** argv, const std::string& instance_socket);
 
 }  // namespace tv

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -16,6 +17,7 @@
 #include "gadget/archive/archive_settings.h"
 #include "gadget/archive/console_stamp.h"
 #include "gadget/archive/history_export.h"
+#include "gadget/app/instance_lock.h"
 #include "gadget/window/memory_window.h"
 
 #include "lib/common/app_values.h"
@@ -169,8 +171,26 @@ int main(int argc, char** argv) {
     }
   }
 
+  // One agent per user and installation; held until the process ends.
+  std::unique_ptr<tv::InstanceLock> lock;
+  const bool desktop = !no_window && !settings_only && tv::DisplayAvailable();
+  if (!settings_only) {
+    lock = std::make_unique<tv::InstanceLock>(tv::AppDir());
+    if (!lock->Held() && !lock->Problem().empty()) {
+      // Without a usable runtime folder the agent runs unguarded rather than not at all.
+      std::fprintf(stderr, "Verrou de l'agent impossible (%s) : il démarre sans.\n",
+                   lock->Problem().c_str());
+    } else if (!lock->Held() && desktop) {
+      return tv::ShowRunningAgent(argc, argv, lock->SocketPath());
+    } else if (!lock->Held()) {
+      std::fprintf(stderr,
+                   "Un agent Teskaro Ventaro fonctionne déjà pour cet utilisateur : un second "
+                   "se disputerait la console avec lui. Arrêtez-le d'abord.\n");
+      return 1;
+    }
+  }
+  if (desktop) return tv::RunDesktop(argc, argv, hidden, lock->Held() ? lock->SocketPath() : "");
   if (!no_window && !settings_only) {
-    if (tv::DisplayAvailable()) return tv::RunDesktop(argc, argv, hidden);
     std::printf("Aucun affichage graphique (DISPLAY) : l'agent fonctionne sans fenêtre.\n");
   }
 

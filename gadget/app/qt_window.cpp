@@ -297,11 +297,8 @@ void QtWindow::Drain() {
       if (call->abandoned) continue;
       call->running = true;
     }
-    try {
-      call->work();
-    } catch (...) {
-      // A failing widget call must not take the GUI thread down.
-    }
+    // A failing widget call must not take the GUI thread down.
+    RunGuarded(error_report_, "affichage", [&] { call->work(); });
     {
       std::lock_guard lock(mutex_);
       call->running = false;
@@ -341,6 +338,7 @@ void QtWindow::SetText(Field field, std::string_view text) {
     } else if (field == Field::GadgetWindow) {
       TopLevel()->setWindowTitle(t);
     }
+    if (field == watched_field_ && text_seen_) text_seen_(text);
   });
 }
 

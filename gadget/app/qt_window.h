@@ -11,6 +11,7 @@
 #include <mutex>
 #include <vector>
 
+#include "gadget/app/edge_guard.h"
 #include "gadget/window/window.h"
 #include "lib/common/balloon.h"
 
@@ -55,6 +56,14 @@ class QtWindow final : public QObject, public Window {
   // handed over when it is.
   void SetTray(TrayPresenter* tray);
   void DropWorkerCalls();
+  // `seen` is told each text written to `field`, on the GUI thread (one
+  // field; the tray's temperature).
+  void WatchText(Field field, std::function<void(std::string_view)> seen) {
+    watched_field_ = field;
+    text_seen_ = std::move(seen);
+  }
+  // Where an exception thrown by a queued call is reported (GUI thread).
+  void SetErrorReport(EdgeReport report) { error_report_ = std::move(report); }
 
   void SetText(Field field, std::string_view text) override;
   void SetPicture(Field field, ImageHandle image) override;
@@ -106,6 +115,9 @@ class QtWindow final : public QObject, public Window {
   std::vector<bool> blink_shown_;  // per field: the blink last showed it
   std::vector<QTimer*> blink_timers_;
   TrayPresenter* tray_ = nullptr;
+  EdgeReport error_report_;
+  Field watched_field_ = Field::GadgetWindow;
+  std::function<void(std::string_view)> text_seen_;
   QString pending_tooltip_;
   bool has_pending_tooltip_ = false;
   std::vector<BalloonRequest> pending_balloons_;

@@ -1,6 +1,8 @@
 #include "gadget/app/tray.h"
 
 #include <QApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +12,9 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace tv {
 namespace {
@@ -49,27 +54,43 @@ QString Text(const std::string& text) {
 
 }  // namespace
 
-Tray::Tray(const QIcon& icon, Actions actions)
+Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report, QDBusConnection bus)
     : actions_(std::move(actions)),
-      available_(QSystemTrayIcon::isSystemTrayAvailable()),
-      menu_(std::make_unique<QMenu>()) {
+      report_(std::move(report)),
+      menu_(std::make_unique<QMenu>()),
+      picture_(icon),
+      bus_(std::move(bus)) {
+  const char* trace = std::getenv("TV_BALLOON_TRACE");
+  trace_ = trace != nullptr && std::strcmp(trace, "1") == 0;
+  // The balloons' pictures looked up now, at start: the icon theme's files
+  // they open stay open, and are then counted among the start's.
+  for (BalloonIcon kind : {BalloonIcon::kInfo, BalloonIcon::kWarning, BalloonIcon::kError}) {
+    StandardIconOf(kind).pixmap(32, 32);
+  }
   menu_->setObjectName("IDPopupMenu");
   QAction* open = menu_->addAction("Ouvrir l'application");
   QAction* quit = menu_->addAction("Quitter l'application");
   menu_->addSeparator();
   QAction* export_data = menu_->addAction("Exporter les données récupérées");
+  // Each action is guarded: an exception of ours must not reach the event loop.
   connect(open, &QAction::triggered, this, [this] {
-    if (actions_.open) actions_.open();
+    RunGuarded(report_, "ouverture de la fenêtre", [this] {
+      if (actions_.open) actions_.open();
+    });
   });
   // Queued, so that the menu has closed before the quit hides everything.
   connect(
       quit, &QAction::triggered, this,
       [this] {
-        if (actions_.quit) actions_.quit();
+        RunGuarded(report_, "arrêt du programme", [this] {
+          if (actions_.quit) actions_.quit();
+        });
       },
       Qt::QueuedConnection);
   connect(export_data, &QAction::triggered, this, [this] {
-    if (actions_.export_data) actions_.export_data();
+    RunGuarded(report_, "export des données", [this] {
+      if (actions_.export_data) actions_.export_data();
+    });
   });
   if (actions_.history) {
     QAction* history = menu_->addAction("Historique");
@@ -85,33 +106,144 @@ Tray::Tray(const QIcon& icon, Actions actions)
   connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
     // A left click shows the window; the right click's menu is the tray's
     // own; double clicks do nothing more.
-    if (why == QSystemTrayIcon::Trigger && actions_.open) actions_.open();
+    if (why != QSystemTrayIcon::Trigger) return;
+    RunGuarded(report_, "ouverture de la fenêtre", [this] {
+      if (actions_.open) actions_.open();
+    });
   });
+  watch_ = new QTimer(this);
+  watch_->setInterval(kWatchMs);
+  connect(watch_, &QTimer::timeout, this,
+          [this] { RunGuarded(report_, "zone de notification", [this] { CheckAvailable(); }); });
+
+  const bool on_bus = bus_.isConnected() && bus_.interface() != nullptr;
+  if (on_bus) {
+    sni_watch_ = new QDBusServiceWatcher(
+        kStatusNotifierWatcher, bus_,
+        QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
+        this);
+    connect(sni_watch_, &QDBusServiceWatcher::serviceRegistered, this,
+            [this] { RunGuarded(report_, "zone de notification", [this] { WatcherAppeared(); }); });
+    connect(sni_watch_, &QDBusServiceWatcher::serviceUnregistered, this,
+            [this] { RunGuarded(report_, "zone de notification", [this] { WatcherVanished(); }); });
+  }
+  if (on_bus && bus_.interface()->isServiceRegistered(kStatusNotifierWatcher).value()) {
+    // The panel's watcher is there: our own item, never Qt's as well.
+    item_ = std::make_unique<StatusNotifierItem>(bus_, picture_, tooltip_, *menu_, actions_.open,
+                                                 ++item_serial_);
+    sni_shown_ = true;
+    available_ = true;
+    return;
+  }
+  available_ = QSystemTrayIcon::isSystemTrayAvailable();
   icon_->show();
+  if (!available_) watch_->start();
 }
 
-Tray::~Tray() = default;
+void Tray::WatcherAppeared() {
+  // A new watcher knows nothing of the items registered with an old one: the
+  // item, made once, registers with it anew (and is never taken off the bus,
+  // so that a panel that comes and goes finds it as it is).
+  if (item_) {
+    item_->Register();
+  } else {
+    item_ = std::make_unique<StatusNotifierItem>(bus_, picture_, tooltip_, *menu_, actions_.open,
+                                                 ++item_serial_);
+  }
+  sni_shown_ = true;
+  icon_->hide();
+  watch_->stop();
+  SetAvailable(true);
+}
+
+void Tray::WatcherVanished() {
+  if (!sni_shown_) return;
+  sni_shown_ = false;
+  icon_->show();
+  SetAvailable(QSystemTrayIcon::isSystemTrayAvailable());
+  if (!available_) watch_->start();
+}
+
+void Tray::SetAvailable(bool now) {
+  if (now == available_) return;
+  available_ = now;
+  if (!report_) return;
+  if (now) {
+    report_("Zone de notification trouvée : l'icône et les messages y sont affichés.");
+  } else {
+    report_(
+        "La zone de notification a disparu : les messages s'affichent dans une fenêtre en haut "
+        "à droite de l'écran.");
+  }
+}
+
+void Tray::CheckAvailable() {
+  if (sni_shown_) return;  // the watcher's panel shows the icon
+  const bool now = QSystemTrayIcon::isSystemTrayAvailable();
+  if (now == available_) return;
+  if (now) {
+    watch_->stop();
+    // Shown again, so that the icon is put into the notification area that
+    // did not exist when it was first shown.
+    icon_->hide();
+    icon_->show();
+  } else {
+    watch_->start();
+  }
+  SetAvailable(now);
+}
+
+Tray::~Tray() {
+  item_.reset();
+}
 
 QWidget* Tray::FallbackPopup() const {
   return popup_ && popup_->isVisible() ? popup_.get() : nullptr;
 }
 
 QString Tray::Tooltip() const {
-  return icon_->toolTip();
+  return tooltip_;
+}
+
+void Tray::SetPicture(const QIcon& picture) {
+  picture_ = picture;
+  icon_->setIcon(picture);
+  if (item_) item_->SetIcon(picture);
 }
 
 void Tray::SetTooltip(const QString& text) {
+  tooltip_ = text;
   icon_->setToolTip(text);
+  if (item_) item_->SetTooltip(text);
+}
+
+void Tray::Trace(const char* where, const BalloonRequest& balloon) const {
+  if (!trace_) return;
+  std::fprintf(stderr, "balloon %s: %s | %s\n", where, balloon.title.c_str(), balloon.text.c_str());
 }
 
 void Tray::ShowBalloon(const BalloonRequest& balloon) {
   const QString title = Text(balloon.title);
   const QString text = Text(balloon.text);
   const int ms = std::max(1000, balloon.Milliseconds());
-  if (available_ && QSystemTrayIcon::supportsMessages()) {
+  CheckAvailable();
+  if (available_ && !sni_shown_ && QSystemTrayIcon::supportsMessages()) {
+    Trace("tray", balloon);
     icon_->showMessage(title, text, TrayIconOf(balloon.icon), ms);
     return;
   }
+  Trace("popup", balloon);
+  ShowPopup(balloon, ms);
+}
+
+void Tray::ShowPopupBalloon(const BalloonRequest& balloon) {
+  Trace("popup", balloon);
+  ShowPopup(balloon, std::max(1000, balloon.Milliseconds()));
+}
+
+void Tray::ShowPopup(const BalloonRequest& balloon, int ms) {
+  const QString title = Text(balloon.title);
+  const QString text = Text(balloon.text);
   // No notification area: a popup of our own, replaced by the next one.
   popup_ = std::make_unique<QWidget>(
       nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

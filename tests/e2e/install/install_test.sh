@@ -32,7 +32,8 @@ for f in ./usr/bin/teskaro-ventaro ./usr/bin/vantage-simulator \
   ./usr/share/applications/teskaro-ventaro.desktop \
   ./usr/share/teskaro-ventaro/autostart/teskaro-ventaro.desktop \
   ./usr/share/icons/hicolor/48x48/apps/teskaro-ventaro.png \
-  ./usr/share/icons/hicolor/scalable/apps/teskaro-ventaro.svg; do
+  ./usr/share/icons/hicolor/scalable/apps/teskaro-ventaro.svg \
+  ./usr/lib/udev/rules.d/70-teskaro-ventaro.rules; do
   grep -qx "$f" "$work/contents" || fail "the package lacks $f"
 done
 dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles | grep -qx /usr/lib/teskaro-ventaro/tsk_vnt.ini \

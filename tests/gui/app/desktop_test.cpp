@@ -16,6 +16,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 #include "gadget/app/desktop_app.h"
@@ -190,6 +191,27 @@ class DesktopSuite final : public QObject {
     QCOMPARE(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList{"données.csv"});
     QDir(folder).removeRecursively();
+  }
+
+  void AnExceptionInAMenuActionIsLoggedAndTheProgramGoesOn() {
+    ConfigTable config;
+    Settings(config, "10", "0");
+    DesktopOptions options = Quick();
+    options.ask_export_path = [](const QString&) -> QString {
+      throw std::runtime_error("disque introuvable");
+    };
+    DesktopApp app(config, std::move(options));
+    app.Start();
+    QVERIFY(WaitStarted(app));
+    auto* log = app.window().TopLevel()->findChild<QListWidget*>("AppLogList");
+    app.tray()->Menu()->actions().value(3)->trigger();
+    QVERIFY(log->count() > 0);
+    QCOMPARE(log->item(0)->text(),
+             QString("Erreur interne (export des données) : disque introuvable"));
+    QVERIFY(!app.Exporting());
+    // The program goes on: the next export is asked for again.
+    app.tray()->Menu()->actions().value(3)->trigger();
+    QCOMPARE(log->item(1)->text(), log->item(0)->text());
   }
 
   void FieldTooltipsMayBeSetFromAWorkerThread() {
