@@ -15,8 +15,8 @@
 
 #include "gadget/app/edge_guard.h"
 #include "gadget/app/pictures.h"
-#include "gadget/archive/archive_settings.h"
 #include "gadget/app/tray_picture.h"
+#include "gadget/archive/archive_settings.h"
 #include "gadget/display/image_sets.h"
 #include "lib/common/app_values.h"
 #include "lib/common/named_handles.h"

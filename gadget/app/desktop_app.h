@@ -12,11 +12,11 @@
 #include <thread>
 
 #include "gadget/agent/agent.h"
-#include "gadget/app/history_window.h"
 #include "gadget/alerts/link_watch.h"
 #include "gadget/app/color_scheme_watch.h"
 #include "gadget/app/desktop_notifier.h"
 #include "gadget/app/edge_guard.h"
+#include "gadget/app/history_window.h"
 #include "gadget/app/qt_window.h"
 #include "gadget/app/tray.h"
 #include "lib/common/clock.h"

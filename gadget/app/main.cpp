@@ -14,10 +14,10 @@
 
 #include "gadget/agent/headless_agent.h"
 #include "gadget/app/desktop_main.h"
+#include "gadget/app/instance_lock.h"
 #include "gadget/archive/archive_settings.h"
 #include "gadget/archive/console_stamp.h"
 #include "gadget/archive/history_export.h"
-#include "gadget/app/instance_lock.h"
 #include "gadget/window/memory_window.h"
 
 #include "lib/common/app_values.h"

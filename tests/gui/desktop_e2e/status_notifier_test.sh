@@ -49,7 +49,8 @@ checks = {
     "status": item.get("Status") == "Active",
     "menu object": item.get("Menu") == "/MenuBar",
     "menu entries": item.get("menu") == ["Ouvrir l'application", "Quitter l'application",
-                                         "separator", "Exporter les données récupérées"],
+                                         "separator", "Exporter les données récupérées",
+                                         "Historique", "Régler l'horloge de la console"],
     "tooltip title": isinstance(item.get("ToolTip"), list) and item["ToolTip"][2] == "Teskaro Ventaro",
 }
 for what, ok in checks.items():
