@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <stdexcept>
 
 #include "tests/unit/engine/engine_rig.h"
 
@@ -81,6 +83,29 @@ TEST(CollectionSchedule, WallClockSetDuringACycleChangesNeitherTheWaitNorTheSche
     EXPECT_EQ(std::count(runs.begin(), runs.end(), "CurrentData"), 6) << row.legend;
     EXPECT_EQ(std::count(runs.begin(), runs.end(), "HiLow"), 1) << row.legend;
   }
+}
+
+// What a hook of the caller throws on the collection thread is logged; the
+// collection goes on instead of ending the program.
+TEST(CollectionThread, AnExceptionFromTheAfterCycleHookIsLoggedAndCyclesGoOn) {
+  EngineRig rig;
+  rig.config.Set("SERVICES", "CurrentData", "1");
+  std::atomic<int> calls{0};
+  rig.after_cycle = [&calls] {
+    if (calls.fetch_add(1) == 0) throw std::runtime_error("panne du crochet");
+  };
+  rig.Build();
+  rig.engine->Start();
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    ASSERT_TRUE(rig.clock.WaitForSleepers(1));
+    rig.clock.Advance(std::chrono::milliseconds{kMinAdaptiveWaitMs});
+  }
+  ASSERT_TRUE(rig.clock.WaitForSleepers(1));
+  rig.engine->Stop();
+  EXPECT_GE(calls.load(), 3) << "cycles went on after the exception";
+  const auto lines = rig.window.Lines(Field::AppLogList);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "[MoteurRecupDonnees] : panne du crochet"),
+            lines.end());
 }
 
 TEST(CollectionSchedule, FailedRunIsRetriedNextCycleAndKeepsItsNextRunTime) {

@@ -125,6 +125,8 @@ struct EngineRig {
   std::map<std::string, int> durations;  // seconds a run takes
   // The wall clock set forward or back during the next run of a service.
   std::map<std::string, std::chrono::milliseconds> wall_steps;
+  // Given to the engine as its after-cycle hook when set before Build.
+  std::function<void()> after_cycle;
   std::unique_ptr<CollectionEngine> engine;
 
   EngineRig() {
@@ -177,6 +179,7 @@ struct EngineRig {
             },
         .show_clock_tooltip =
             [this](std::string_view text) { gui.SetTooltip(Field::LastCollectValue, text); },
+        .after_cycle = after_cycle,
     });
   }
 
