@@ -60,7 +60,12 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
       // The station page's last collection shows the console's clock.
       .show_clock_tooltip =
           [this](std::string_view text) { window_.SetTooltip(Field::LastCollectValue, text); },
-      .after_cycle = options_.after_cycle,
+      // The alarm thread evaluates at the end of each cycle.
+      .after_cycle =
+          [this] {
+            alarms_->CycleEnded();
+            if (options_.after_cycle) options_.after_cycle();
+          },
   });
 
   // Each view reads one snapshot of the record.

@@ -2,13 +2,19 @@
 
 #include "gadget/alerts/alert_signals.h"
 #include "lib/common/app_values.h"
+#include "lib/common/thread_name.h"
 #include "lib/config/config_keys.h"
 
 namespace tv {
 
 AlarmEvaluator::AlarmEvaluator(const ConfigTable& config, Clock& clock, const StationRecord& record,
                                Window& window, SoundAlerts* sounds)
-    : config_(config), clock_(clock), record_(record), window_(window), sounds_(sounds) {}
+    : config_(config),
+      clock_(clock),
+      record_(record),
+      window_(window),
+      sounds_(sounds),
+      sleep_(clock) {}
 
 AlarmEvaluator::~AlarmEvaluator() {
   Stop();
@@ -30,13 +36,19 @@ void AlarmEvaluator::Stop() {
 }
 
 void AlarmEvaluator::Loop(std::stop_token stop) {
+  NameThisThread("alarms");
   while (!stop.stop_requested()) {
     try {
       RunPass();
     } catch (...) {
     }
-    clock_.SleepFor(kAlarmPeriod, stop);
+    sleep_.Sleep(cycles_told_ ? kAlarmIdle : kAlarmPeriod, stop);
   }
+}
+
+void AlarmEvaluator::CycleEnded() {
+  cycles_told_ = true;
+  sleep_.WakeNow();
 }
 
 bool AlarmEvaluator::RunPass() {

@@ -130,7 +130,14 @@ QTableWidget* MakeColumnList(const FieldEntry& e, QWidget* parent) {
 QtWindow::QtWindow() {
   widgets_.assign(kFieldCount, nullptr);
   blink_shown_.assign(kFieldCount, false);
-  blink_timers_.assign(kFieldCount, nullptr);
+  blinking_.assign(kFieldCount, false);
+  blink_timer_ = new QTimer(this);
+  blink_timer_->setInterval(static_cast<int>(kBlinkPeriod.count()));
+  connect(blink_timer_, &QTimer::timeout, this, [this] {
+    for (std::size_t i = 0; i < blinking_.size(); ++i) {
+      if (blinking_[i]) Flip(static_cast<Field>(i));
+    }
+  });
   Build();
 }
 
@@ -387,20 +394,21 @@ void QtWindow::StartBlinking(Field field) {
   OnGui([&] {
     const auto i = static_cast<std::size_t>(field);
     if (i >= widgets_.size() || widgets_[i] == nullptr || field == Field::GadgetWindow) return;
-    if (blink_timers_[i] == nullptr) {
-      blink_timers_[i] = new QTimer(this);
-      blink_timers_[i]->setInterval(static_cast<int>(kBlinkPeriod.count()));
-      connect(blink_timers_[i], &QTimer::timeout, this, [this, field] { Flip(field); });
-    }
+    // It flips at once, then with the others at each tick of the timer.
+    blinking_[i] = true;
     Flip(field);
-    blink_timers_[i]->start();
+    if (!blink_timer_->isActive()) blink_timer_->start();
   });
 }
 
 void QtWindow::StopBlinking(Field field) {
   OnGui([&] {
     const auto i = static_cast<std::size_t>(field);
-    if (i < blink_timers_.size() && blink_timers_[i] != nullptr) blink_timers_[i]->stop();
+    if (i >= blinking_.size()) return;
+    blinking_[i] = false;
+    if (std::find(blinking_.begin(), blinking_.end(), true) == blinking_.end()) {
+      blink_timer_->stop();
+    }
   });
 }
 

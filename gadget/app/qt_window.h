@@ -104,7 +104,10 @@ class QtWindow final : public QObject, public Window {
 
   std::vector<QWidget*> widgets_;
   std::vector<bool> blink_shown_;  // per field: the blink last showed it
-  std::vector<QTimer*> blink_timers_;
+  std::vector<bool> blinking_;     // per field: it blinks
+  // One timer flips every blinking field together; it runs only while one
+  // blinks.
+  QTimer* blink_timer_ = nullptr;
   TrayPresenter* tray_ = nullptr;
   QString pending_tooltip_;
   bool has_pending_tooltip_ = false;

@@ -38,7 +38,9 @@ class Window {
   // "" takes it away.
   virtual void SetTooltip(Field field, std::string_view text) = 0;
   // Blinking: the field's visibility flips at once and then every
-  // kBlinkPeriod (hidden when the blink last showed it, else shown), until
+  // kBlinkPeriod (hidden when the blink last showed it, else shown; the Qt
+  // window flips all its blinking fields on one timer, so a field's second
+  // flip may come sooner), until
   // StopBlinking. Starting a blinking field starts it afresh: one blink per
   // field at most. After StopBlinking returns no flip happens any more; the
   // caller then sets the field's final look.
