@@ -68,19 +68,26 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
           },
   });
 
-  // Each view reads one snapshot of the record.
+  // Each view reads one snapshot of the record, taken on the refresh thread,
+  // and draws it in one batch of window calls.
+  const auto batched = [this](void (*draw)(Window&, const StationData&)) {
+    return [this, draw] {
+      const StationData data = record_.Snapshot();
+      window_.Batch([&] { draw(window_, data); });
+    };
+  };
   DisplayViews views{
-      .reset = [this] { ResetDisplayedValues(window_); },
+      .reset = [this] { window_.Batch([this] { ResetDisplayedValues(window_); }); },
       .current_data =
           [this] {
             ShowCurrentConditions(window_, record_.Snapshot(), language_, [this](float rain_rate) {
               RainNotify(window_, config_, clock_, rain_rate);
             });
           },
-      .config_station = [this] { RefreshStationConfigPage(window_, record_.Snapshot()); },
-      .hi_low = [this] { RefreshRecordsPage(window_, record_.Snapshot()); },
-      .calibration = [this] { RefreshCalibrationPage(window_, record_.Snapshot()); },
-      .alarm = [this] { RefreshAlarmThresholdsPage(window_, record_.Snapshot()); },
+      .config_station = batched(&RefreshStationConfigPage),
+      .hi_low = batched(&RefreshRecordsPage),
+      .calibration = batched(&RefreshCalibrationPage),
+      .alarm = batched(&RefreshAlarmThresholdsPage),
   };
   display_refresh_ = std::make_unique<DisplayRefreshThread>(clock_, record_, flags_,
                                                             std::move(views), options_.after_view);

@@ -59,28 +59,32 @@ bool AlarmEvaluator::RunPass() {
 }
 
 void AlarmEvaluator::Evaluate(const StationData& data) {
-  window_.ClearRows(Field::ActiveAlertList);
   const std::vector<FoundAlarm> alarms = FindAlarms(data);
-  for (const FoundAlarm& a : alarms) AddAlertRow(window_, clock_, a.label, a.value);
-
-  if (!alarms.empty()) {
-    if (!window_.IsPressed(Field::AlertMuteButton) && config_.Flag(kKeyAlertsActive)) {
-      SetAlertBlinking(window_, true);
-      const std::string sound = config_.Value(kKeyAlertsSound);
-      if (sounds_ != nullptr && !sound.empty()) sounds_->Start(sound);
-      if (config_.Flag(kKeyAlertsNotify)) {
-        window_.ShowBalloon(AppTitle(), AlertBalloonText(alarms), kBalloonWarning, 10);
+  bool raised = false;
+  // The window's part in one batch; the sound is started outside it.
+  window_.Batch([&] {
+    window_.ClearRows(Field::ActiveAlertList);
+    for (const FoundAlarm& a : alarms) AddAlertRow(window_, clock_, a.label, a.value);
+    if (!alarms.empty()) {
+      if (!window_.IsPressed(Field::AlertMuteButton) && config_.Flag(kKeyAlertsActive)) {
+        raised = true;
+        SetAlertBlinking(window_, true);
+        if (config_.Flag(kKeyAlertsNotify)) {
+          window_.ShowBalloon(AppTitle(), AlertBalloonText(alarms), kBalloonWarning, 10);
+        }
+        if (config_.Flag(kKeyAlertsSeePanel)) window_.SelectPage(kAlertPageIndex);
+        if (config_.Flag(kKeyAlertsSeeWindow)) {
+          window_.ShowWindow();
+          window_.ActivateWindow();
+        }
       }
-      if (config_.Flag(kKeyAlertsSeePanel)) window_.SelectPage(kAlertPageIndex);
-      if (config_.Flag(kKeyAlertsSeeWindow)) {
-        window_.ShowWindow();
-        window_.ActivateWindow();
-      }
+    } else {
+      SetAlertBlinking(window_, false);
     }
-  } else {
-    SetAlertBlinking(window_, false);
-  }
-  UpdateBelowZeroIndicator(window_, data);
+    UpdateBelowZeroIndicator(window_, data);
+  });
+  const std::string sound = config_.Value(kKeyAlertsSound);
+  if (raised && sounds_ != nullptr && !sound.empty()) sounds_->Start(sound);
 }
 
 }  // namespace tv

@@ -19,6 +19,7 @@
 #include <QToolTip>
 #include <QTreeWidget>
 #include <algorithm>
+#include <exception>
 #include <limits>
 
 #include "gadget/app/fonts.h"
@@ -585,6 +586,18 @@ void QtWindow::DrawWindRose(Field field, ImageHandle background, std::string_vie
     painter.end();
     label->setPixmap(picture);
   });
+}
+
+void QtWindow::Batch(const std::function<void()>& draw) {
+  std::exception_ptr failed;
+  OnGui([&] {
+    try {
+      draw();
+    } catch (...) {
+      failed = std::current_exception();
+    }
+  });
+  if (failed) std::rethrow_exception(failed);
 }
 
 }  // namespace tv

@@ -82,6 +82,7 @@ class QtWindow final : public QObject, public Window {
                    int seconds) override;
   void DrawWindRose(Field field, ImageHandle background, std::string_view text,
                     double angle_degrees, int start_x, int start_y) override;
+  void Batch(const std::function<void()>& draw) override;
 
  private:
   struct Call {
