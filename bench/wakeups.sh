@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Wake-ups, CPU and resident memory of the real Qt program between its
-# collections: the program under a virtual X server with a tray host, against
-# the console simulator (default scenario), every service every 10 s. After a
-# warm-up it counts, per thread, the context switches (voluntary and
-# involuntary) from /proc/PID/task/*/status over a window, and prints one
-# table row per thread name (threads of the same name added up), then
-#   total <switches per second> cpu <percent of one core> rss <KiB> threads <n>
+# Wake-ups, CPU and resident memory of the real Qt program: the program under
+# a virtual X server with a tray host, against the console simulator (default
+# scenario), every service every 10 s. After a warm-up it reads, once a
+# second over a window, the context switches (voluntary and involuntary) of
+# each thread from /proc/PID/task/*/status. A second in which the collection
+# thread ran, and the one after it (the display drawn from it), belong to the
+# collection; the others are "between collections". It prints one table row
+# per thread name (threads of the same name added up): wake-ups per second
+# over the whole window and between collections; then one line
+#   total <per s> idle <per s between collections> cpu <% of one core>
+#   rss <KiB> threads <n> idle_seconds <n>
 #
 # Usage: bench/wakeups.sh [BIN_DIR] [WARMUP_S] [WINDOW_S]
 #        (build/release/bin, 15, 60 by default)
@@ -55,9 +59,8 @@ TV_SOUND_SINK="wav:$work/sound.wav" "$work/app/teskaro-ventaro" >"$work/app.out"
 app=$!
 pids+=($app)
 sleep "$warmup"
-[ -n "${BENCH_WAKEUPS_HOOK:-}" ] && $BENCH_WAKEUPS_HOOK "$app"
 
-# tid name switches, one line per live thread.
+# "tid name switches" for each live thread.
 per_thread() {
   for t in /proc/"$app"/task/*; do
     awk -v tid="${t##*/}" '
@@ -67,29 +70,52 @@ per_thread() {
   done
 }
 ticks() { awk '{print $14 + $15}' "/proc/$app/stat"; }
-per_thread >"$work/before"
 t0=$(ticks)
-sleep "$window"
+start=$(date +%s.%N)
+: >"$work/samples"
+per_thread | sed 's/^/0 /' >>"$work/samples"
+for i in $(seq "$window"); do
+  # Each sample on the second of the window, whatever the reading took.
+  sleep "$(awk -v s="$start" -v i="$i" -v n="$(date +%s.%N)" 'BEGIN {d = s + i - n; print (d > 0) ? d : 0}')"
+  per_thread | sed "s/^/$i /" >>"$work/samples"
+done
 t1=$(ticks)
-per_thread >"$work/after"
 rss=$(awk '/^VmRSS/ {print $2}' "/proc/$app/status")
 threads=$(ls "/proc/$app/task" | wc -l)
 kill -TERM "$app"
 wait "$app" 2>/dev/null || true
-grep -q 'Température' "$work/app.out" || true
 
 hz=$(getconf CLK_TCK)
 echo "tray host: $tray, warm-up ${warmup} s, window ${window} s"
-echo "| thread | threads | wake-ups per second |"
-echo "|---|---|---|"
-# A thread started during the window counts from 0.
-awk -v w="$window" '
-  NR == FNR {before[$1] = $3; next}
-  {d = $3 - (($1 in before) ? before[$1] : 0); sum[$2] += d; n[$2]++; total += d}
+echo "| thread | threads | wake-ups per second | between collections |"
+echo "|---|---|---|---|"
+# samples: second tid name switches. A thread started during the window
+# counts from 0.
+awk -v w="$window" -v hz="$hz" -v t="$((t1 - t0))" -v rss="$rss" -v th="$threads" '
+  {
+    if ($1 > 0) {
+      d = $4 - (($2 in last) ? last[$2] : 0)
+      delta[$1, $3] += d
+      names[$3] = 1
+      if ($3 == "collection" && d > 0) busy[$1] = 1
+    }
+    last[$2] = $4
+    tids[$3, $2] = 1
+  }
   END {
-    for (k in sum) printf "| %s | %d | %.2f |\n", k, n[k], sum[k] / w | "sort -t\"|\" -k4 -rn"
+    for (k in tids) {split(k, p, SUBSEP); count[p[1]]++}
+    idle_s = 0
+    for (i = 1; i <= w; i++) {
+      idle[i] = !(i in busy) && !((i - 1) in busy)
+      idle_s += idle[i]
+    }
+    for (n in names) {
+      all = 0; quiet = 0
+      for (i = 1; i <= w; i++) {all += delta[i, n]; if (idle[i]) quiet += delta[i, n]}
+      total += all; total_idle += quiet
+      printf "| %s | %d | %.2f | %.2f |\n", n, count[n], all / w, idle_s ? quiet / idle_s : 0 | "sort -t\"|\" -k4 -rn"
+    }
     close("sort -t\"|\" -k4 -rn")
-    printf "total %.2f ", total / w
-  }' "$work/before" "$work/after"
-awk -v t="$((t1 - t0))" -v hz="$hz" -v w="$window" -v rss="$rss" -v th="$threads" \
-  'BEGIN {printf "cpu %.3f rss %d threads %d\n", 100 * t / hz / w, rss, th}'
+    printf "total %.2f idle %.2f cpu %.3f rss %d threads %d idle_seconds %d\n", total / w,
+      idle_s ? total_idle / idle_s : 0, 100 * t / hz / w, rss, th, idle_s
+  }' "$work/samples"

@@ -11,6 +11,7 @@
 #include "gadget/app/desktop_app.h"
 #include "gadget/app/fonts.h"
 #include "lib/common/app_values.h"
+#include "lib/common/thread_name.h"
 #include "lib/config/config_file.h"
 
 namespace tv {
@@ -63,6 +64,7 @@ int RunDesktop(int argc, char** argv, bool start_hidden) {
   DesktopApp desktop(config, std::move(options));
   desktop.Start();
   std::thread([&desktop, quit_signals] {
+    NameThisThread("signals");
     int received = 0;
     if (sigwait(&quit_signals, &received) == 0) {
       QMetaObject::invokeMethod(&desktop, "Quit", Qt::QueuedConnection);
