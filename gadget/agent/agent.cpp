@@ -91,26 +91,38 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
       // The station page's last collection shows the console's clock.
       .show_clock_tooltip =
           [this](std::string_view text) { window_.SetTooltip(Field::LastCollectValue, text); },
-      .after_cycle = options_.after_cycle,
+      // The alarm thread evaluates at the end of each cycle.
+      .after_cycle =
+          [this] {
+            alarms_->CycleEnded();
+            if (options_.after_cycle) options_.after_cycle();
+          },
       .background_work = archive_
                              ? std::function<void(const BackgroundTurn&)>(
                                    [this](const BackgroundTurn& turn) { archive_->RunTurn(turn); })
                              : nullptr,
   });
 
-  // Each view reads one snapshot of the record.
+  // Each view reads one snapshot of the record, taken on the refresh thread,
+  // and draws it in one batch of window calls.
+  const auto batched = [this](void (*draw)(Window&, const StationData&)) {
+    return [this, draw] {
+      const StationData data = record_.Snapshot();
+      window_.Batch([&] { draw(window_, data); });
+    };
+  };
   DisplayViews views{
-      .reset = [this] { ResetDisplayedValues(window_); },
+      .reset = [this] { window_.Batch([this] { ResetDisplayedValues(window_); }); },
       .current_data =
           [this] {
             ShowCurrentConditions(window_, record_.Snapshot(), language_, [this](float rain_rate) {
               RainNotify(window_, config_, clock_, rain_rate);
             });
           },
-      .config_station = [this] { RefreshStationConfigPage(window_, record_.Snapshot()); },
-      .hi_low = [this] { RefreshRecordsPage(window_, record_.Snapshot()); },
-      .calibration = [this] { RefreshCalibrationPage(window_, record_.Snapshot()); },
-      .alarm = [this] { RefreshAlarmThresholdsPage(window_, record_.Snapshot()); },
+      .config_station = batched(&RefreshStationConfigPage),
+      .hi_low = batched(&RefreshRecordsPage),
+      .calibration = batched(&RefreshCalibrationPage),
+      .alarm = batched(&RefreshAlarmThresholdsPage),
   };
   display_refresh_ = std::make_unique<DisplayRefreshThread>(clock_, record_, flags_,
                                                             std::move(views), options_.after_view);

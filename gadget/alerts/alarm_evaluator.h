@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <stop_token>
 #include <thread>
@@ -11,15 +12,20 @@
 #include "gadget/engine/station_record.h"
 #include "gadget/window/window.h"
 #include "lib/common/clock.h"
+#include "lib/common/wakeable_sleep.h"
 #include "lib/config/config_table.h"
 
 namespace tv {
 
-// Time between two evaluations.
+// Time between two looks at the cycle, until the collection tells the end of
+// its cycles (CycleEnded).
 inline constexpr Clock::Duration kAlarmPeriod{2000};
+// Longest sleep once the collection tells the end of its cycles.
+inline constexpr Clock::Duration kAlarmIdle{std::chrono::hours{1}};
 
-// The alarm thread: every kAlarmPeriod, when the current collection cycle
-// has collected both the current data and the alarm thresholds, it lists the
+// The alarm thread: at the end of each collection cycle (before the first
+// end is told, every kAlarmPeriod), when the cycle has collected both the
+// current data and the alarm thresholds, it lists the
 // alarms found in ActiveAlertList and, unless AlertMuteButton is pressed,
 // raises the signals: the blinking AlarmAlertIcon, a sound alert, the balloon
 // ("ALERTS_Notify"), the alert page ("ALERTS_SeePanel") and the window
@@ -38,6 +44,10 @@ class AlarmEvaluator {
   void RequestStop();
   void Stop();
   bool Running() const { return thread_.joinable(); }
+  // A collection cycle has ended (any thread): the thread evaluates at once,
+  // and from now on sleeps until the next end instead of looking every
+  // kAlarmPeriod.
+  void CycleEnded();
 
   // One pass without its wait, on the calling thread: an evaluation when the
   // cycle's count allows it. True when it evaluated.
@@ -59,6 +69,8 @@ class AlarmEvaluator {
   Window& window_;
   SoundAlerts* sounds_;  // none: no sound
   FoundListener found_listener_;
+  std::atomic<bool> cycles_told_{false};
+  WakeableSleep sleep_;
   std::jthread thread_;
 };
 

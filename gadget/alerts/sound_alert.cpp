@@ -1,5 +1,7 @@
 #include "gadget/alerts/sound_alert.h"
 
+#include "lib/common/thread_name.h"
+
 namespace tv {
 
 std::vector<BeepTone> BeepTones(std::string_view choice) {
@@ -54,6 +56,7 @@ bool SoundAlerts::Start(std::string choice) {
   auto done = std::make_shared<std::atomic<bool>>(false);
   players_.push_back(
       Player{done, std::jthread([this, done, choice = std::move(choice)](std::stop_token stop) {
+               NameThisThread("sound alert");
                // Nothing a sound does ends more than its own thread.
                try {
                  PlaySoundAlert(sound_, choice, notify_, stop);

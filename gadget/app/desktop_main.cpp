@@ -19,6 +19,7 @@
 #include "gadget/app/edge_guard.h"
 #include "gadget/app/fonts.h"
 #include "lib/common/app_values.h"
+#include "lib/common/thread_name.h"
 #include "lib/config/config_file.h"
 
 namespace tv {
@@ -101,6 +102,7 @@ int RunDesktop(int argc, char** argv, bool start_hidden, const std::string& inst
     });
   }
   std::thread([&desktop, quit_signals] {
+    NameThisThread("signals");
     RunGuarded({}, "attente des signaux d'arrêt", [&] {
       int received = 0;
       if (sigwait(&quit_signals, &received) == 0) {

@@ -91,6 +91,7 @@ class QtWindow final : public QObject, public Window {
                    int seconds) override;
   void DrawWindRose(Field field, ImageHandle background, std::string_view text,
                     double angle_degrees, int start_x, int start_y) override;
+  void Batch(const std::function<void()>& draw) override;
 
  private:
   struct Call {
@@ -113,7 +114,10 @@ class QtWindow final : public QObject, public Window {
 
   std::vector<QWidget*> widgets_;
   std::vector<bool> blink_shown_;  // per field: the blink last showed it
-  std::vector<QTimer*> blink_timers_;
+  std::vector<bool> blinking_;     // per field: it blinks
+  // One timer flips every blinking field together; it runs only while one
+  // blinks.
+  QTimer* blink_timer_ = nullptr;
   TrayPresenter* tray_ = nullptr;
   EdgeReport error_report_;
   Field watched_field_ = Field::GadgetWindow;

@@ -23,7 +23,9 @@ ImageHandle CarriedPictureImage(std::string_view name) {
   if (auto it = decoded.find(name); it != decoded.end()) return it->second;
   ImageHandle handle = kNoImage;
   if (const CarriedPicture* p = FindCarriedPicture(name)) {
-    if (auto image = DecodePng({p->data, p->size})) handle = StoreImage(std::move(*image));
+    // Decoded when first shown: most pictures (forecasts, trends) show
+    // only for some weather.
+    handle = StoreImageLater([p] { return DecodePng({p->data, p->size}); });
   }
   decoded.emplace(std::string(name), handle);
   return handle;

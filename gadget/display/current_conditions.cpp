@@ -69,7 +69,9 @@ void DrawWindRoseArrow(Window& window, int direction) {
                       start_x, 100);
 }
 
-void ShowCurrentConditions(Window& window, const StationData& data, LanguagePack& language,
+namespace {
+
+void DrawCurrentConditions(Window& window, const StationData& data, const std::string& forecast,
                            const RainNotifyHook& rain_notify) {
   const CurrentDataGroup& c = data.CurrentData;
   window.SetText(Field::ForecastText, "");
@@ -166,7 +168,6 @@ void ShowCurrentConditions(Window& window, const StationData& data, LanguagePack
   tooltip += "\r\nTempérature intérieur : " + TooltipTemperature(c.InsideTemp);
   tooltip += "\r\nTempérature extérieur : " + TooltipTemperature(c.OutsideTemp);
 
-  const std::string forecast = ForecastSentences(data.Forecast.Text, language);
   window.SetText(Field::ForecastText, forecast);
   tooltip += "\r\nPrévision : " + forecast;
 
@@ -178,6 +179,16 @@ void ShowCurrentConditions(Window& window, const StationData& data, LanguagePack
   window.SetText(Field::LastCollectValue, FormatStationDate(data.StationTime, kArgAbsent));
 
   window.SetTrayTooltip(forecast + "\r\n" + tooltip);
+}
+
+}  // namespace
+
+void ShowCurrentConditions(Window& window, const StationData& data, LanguagePack& language,
+                           const RainNotifyHook& rain_notify) {
+  // The language pack may read its file: done here, before the window's
+  // batch, so that the GUI thread never reads a disk.
+  const std::string forecast = ForecastSentences(data.Forecast.Text, language);
+  window.Batch([&] { DrawCurrentConditions(window, data, forecast, rain_notify); });
 }
 
 }  // namespace tv

@@ -16,7 +16,8 @@ using RainNotifyHook = std::function<void(float rain_rate)>;
 // forecast text (sentences from `language`) with its trend and icon
 // pictures, the sun and console times and the tray tooltip. A value the
 // console has no reading for leaves its field as it was. Every valid rain
-// rate shown is handed to `rain_notify`.
+// rate shown is handed to `rain_notify` (inside the window's batch: it may
+// only make window calls).
 void ShowCurrentConditions(Window& window, const StationData& data, LanguagePack& language,
                            const RainNotifyHook& rain_notify = {});
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "gadget/display/png_image.h"
 #include "gadget/window/window.h"
@@ -11,6 +13,9 @@ namespace tv {
 // until the process ends; the window turns handles back into pixels. Safe to
 // call from any thread.
 ImageHandle StoreImage(RgbaImage image);
+// A picture decoded by `decode` when it is first looked for, not now: the
+// pictures never shown cost no memory. Nothing decoded: FindImage gives null.
+ImageHandle StoreImageLater(std::function<std::optional<RgbaImage>()> decode);
 
 // The picture behind a handle; null for kNoImage or an unknown handle.
 std::shared_ptr<const RgbaImage> FindImage(ImageHandle handle);

@@ -5,6 +5,8 @@
 #include <exception>
 #include <utility>
 
+#include "lib/common/thread_name.h"
+
 namespace tv {
 namespace {
 
@@ -39,6 +41,7 @@ void CollectionEngine::Stop() {
 }
 
 void CollectionEngine::Loop(std::stop_token stop) {
+  NameThisThread("collection");
   stop_ = stop;
   while (!stop.stop_requested()) {
     long long wait_ms = kMinAdaptiveWaitMs;

@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "lib/common/thread_name.h"
+
 namespace tv {
 
 DisplayRefreshThread::DisplayRefreshThread(Clock& clock, const StationRecord& record,
@@ -12,10 +14,14 @@ DisplayRefreshThread::DisplayRefreshThread(Clock& clock, const StationRecord& re
       record_(record),
       flags_(flags),
       views_(std::move(views)),
-      after_view_(std::move(after_view)) {}
+      after_view_(std::move(after_view)),
+      sleep_(clock) {
+  flags_.SetRaisedCallback([this] { sleep_.WakeBy(clock_.SteadyNow() + kDisplayRefreshSettle); });
+}
 
 DisplayRefreshThread::~DisplayRefreshThread() {
   Stop();
+  flags_.SetRaisedCallback({});
 }
 
 void DisplayRefreshThread::Start() {
@@ -34,13 +40,15 @@ void DisplayRefreshThread::Stop() {
 }
 
 void DisplayRefreshThread::Loop(std::stop_token stop) {
+  NameThisThread("refresh");
   while (!stop.stop_requested()) {
     // Nothing that fails in a pass ends the thread.
     try {
       RunPass();
     } catch (...) {
     }
-    clock_.SleepFor(kDisplayRefreshPeriod, stop);
+    // Before the station is reached, once a second; then until a raise.
+    sleep_.Sleep(serving_ ? kDisplayRefreshIdle : kDisplayRefreshPeriod, stop);
   }
 }
 

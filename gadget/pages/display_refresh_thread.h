@@ -9,6 +9,7 @@
 #include "gadget/engine/station_record.h"
 #include "lib/common/clock.h"
 #include "lib/common/service_tables.h"
+#include "lib/common/wakeable_sleep.h"
 
 namespace tv {
 
@@ -23,18 +24,27 @@ struct DisplayViews {
   std::function<void()> alarm;           // "Alarm"
 };
 
-// Time between two passes of the refresh thread.
+// Time between two passes of the refresh thread until the station is
+// reached.
 inline constexpr Clock::Duration kDisplayRefreshPeriod{1000};
+// How long after a fresh flag is raised its view is drawn: the services of
+// one cycle that follow each other closely are drawn in one pass.
+inline constexpr Clock::Duration kDisplayRefreshSettle{50};
+// Longest sleep once the station has been reached, when no flag is raised.
+inline constexpr Clock::Duration kDisplayRefreshIdle{std::chrono::hours{1}};
 
-// The thread that redraws the views, once a second. Until the station has
-// been reached the values keep their empty look (the reset, drawn at the
-// first pass); from then on, for good, it redraws the view of each service
-// whose fresh flag is raised. A flag is lowered before its view reads the record, so data stored
-// while a view is being drawn is drawn again at the next pass.
+// The thread that redraws the views. Until the station has been reached the
+// values keep their empty look (the reset, drawn at the first pass) and it
+// looks once a second whether the link is up; from then on, for good, it
+// sleeps until a fresh flag is raised and then redraws the view of each
+// service whose flag is raised, kDisplayRefreshSettle after the raise. A
+// flag is lowered before its view reads the record, so data stored while a
+// view is being drawn is drawn again at the next pass.
 class DisplayRefreshThread {
  public:
   // `after_view` is called on the thread after each view it has drawn, with
-  // the service's name. Everything given must outlive the thread.
+  // the service's name. Everything given must outlive the thread; `flags`
+  // wakes it through its raised callback, which this sets.
   DisplayRefreshThread(Clock& clock, const StationRecord& record, ServiceFreshFlags& flags,
                        DisplayViews views,
                        std::function<void(std::string_view service)> after_view = {});
@@ -69,6 +79,7 @@ class DisplayRefreshThread {
   // Set once the station has been reached; only the pass reads and writes it.
   bool serving_ = false;
   bool reset_drawn_ = false;
+  WakeableSleep sleep_;
   std::jthread thread_;
 };
 

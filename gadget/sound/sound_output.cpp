@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gadget/sound/pulse_backend.h"
+#include "lib/common/thread_name.h"
 
 namespace tv {
 namespace {
@@ -148,6 +149,7 @@ struct MixerState {
 };
 
 void MixLoop(const std::shared_ptr<MixerState>& state) {
+  NameThisThread("sound");
   MixerState& s = *state;
   const std::stop_token stop = s.stop.get_token();
   std::unique_lock lock(s.mutex);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "gadget/window/field.h"
@@ -38,7 +39,9 @@ class Window {
   // "" takes it away.
   virtual void SetTooltip(Field field, std::string_view text) = 0;
   // Blinking: the field's visibility flips at once and then every
-  // kBlinkPeriod (hidden when the blink last showed it, else shown), until
+  // kBlinkPeriod (hidden when the blink last showed it, else shown; the Qt
+  // window flips all its blinking fields on one timer, so a field's second
+  // flip may come sooner), until
   // StopBlinking. Starting a blinking field starts it afresh: one blink per
   // field at most. After StopBlinking returns no flip happens any more; the
   // caller then sets the field's final look.
@@ -87,6 +90,13 @@ class Window {
   // (start_x, start_y) and rotated `angle_degrees` counter-clockwise.
   virtual void DrawWindRose(Field field, ImageHandle background, std::string_view text,
                             double angle_degrees, int start_x, int start_y) = 0;
+
+  // Runs `draw`, whose window calls are carried out together: the Qt window
+  // runs it whole on its GUI thread, one wait for the caller (and one
+  // wake-up of each thread) instead of one per call. `draw` makes window
+  // calls and reads what it was given, nothing else: no lock, no wait. What
+  // it throws reaches the caller.
+  virtual void Batch(const std::function<void()>& draw) { draw(); }
 };
 
 }  // namespace tv

@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <thread>
 
 namespace tv {
@@ -68,7 +69,7 @@ Clock::SteadyPoint ManualClock::SteadyNow() const {
 bool ManualClock::SleepFor(Duration d, std::stop_token stop) {
   std::unique_lock lock(mutex_);
   const SteadyPoint deadline = steady_ + d;
-  auto slot = deadlines_.insert(deadline);
+  auto slot = deadlines_.emplace(deadline, stop);
   changed_.notify_all();
   bool elapsed;
   if (stop.stop_possible()) {
@@ -103,8 +104,11 @@ void ManualClock::StepWall(Duration d) {
 }
 
 std::size_t ManualClock::PendingSleepers() const {
-  // Sleepers whose deadline has passed are about to wake and do not count.
-  return static_cast<std::size_t>(std::distance(deadlines_.upper_bound(steady_), deadlines_.end()));
+  // Sleepers whose deadline has passed, or whose stop was asked for, are
+  // about to wake and do not count.
+  return static_cast<std::size_t>(
+      std::count_if(deadlines_.upper_bound(steady_), deadlines_.end(),
+                    [](const auto& sleeper) { return !sleeper.second.stop_requested(); }));
 }
 
 std::size_t ManualClock::Sleepers() const {

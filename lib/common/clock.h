@@ -3,8 +3,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <map>
 #include <mutex>
-#include <set>
 #include <stop_token>
 
 namespace tv {
@@ -77,7 +77,8 @@ class ManualClock final : public Clock {
   // time passing: the steady face and the sleepers do not move.
   void StepWall(Duration d);
 
-  // Number of threads inside SleepFor whose deadline is still ahead.
+  // Number of threads inside SleepFor whose deadline is still ahead and
+  // whose stop has not been asked for (one woken early is about to wake).
   std::size_t Sleepers() const;
   // Waits (in real time, at most `real_timeout`) until at least `n` threads
   // sleep with a deadline still ahead. Returns false on time-out. Lets a test hand over to a worker
@@ -93,7 +94,7 @@ class ManualClock final : public Clock {
 
   TimePoint now_;
   SteadyPoint steady_;
-  std::multiset<SteadyPoint> deadlines_;
+  std::multimap<SteadyPoint, std::stop_token> deadlines_;
 };
 
 }  // namespace tv

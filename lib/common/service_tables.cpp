@@ -80,11 +80,22 @@ bool ServiceFreshFlags::Contains(std::string_view name) const {
 }
 
 bool ServiceFreshFlags::Raise(std::string_view name) {
-  std::lock_guard lock(mutex_);
-  auto it = flags_.find(name);
-  if (it == flags_.end()) return false;
-  it->second = true;
+  std::shared_ptr<const std::function<void()>> on_raised;
+  {
+    std::lock_guard lock(mutex_);
+    auto it = flags_.find(name);
+    if (it == flags_.end()) return false;
+    it->second = true;
+    on_raised = on_raised_;
+  }
+  if (on_raised && *on_raised) (*on_raised)();
   return true;
+}
+
+void ServiceFreshFlags::SetRaisedCallback(std::function<void()> on_raised) {
+  auto shared = std::make_shared<const std::function<void()>>(std::move(on_raised));
+  std::lock_guard lock(mutex_);
+  on_raised_ = std::move(shared);
 }
 
 bool ServiceFreshFlags::Lower(std::string_view name) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -72,9 +74,14 @@ class ServiceFreshFlags {
   std::vector<std::string> Names() const;
   std::size_t Size() const;
 
+  // Called after each Raise that found its service, outside the table's
+  // lock, on the raising thread: how the display is woken. Empty: none.
+  void SetRaisedCallback(std::function<void()> on_raised);
+
  private:
   mutable std::mutex mutex_;
   std::map<std::string, bool, std::less<>> flags_;
+  std::shared_ptr<const std::function<void()>> on_raised_;
 };
 
 // Rebuilds both tables from a comma-separated list of service names. Names

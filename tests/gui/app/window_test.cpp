@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <atomic>
@@ -225,6 +226,30 @@ class WindowSuite final : public QObject {
     QVERIFY(stopped.load());
     QTest::qWait(2200);
     QVERIFY2(icon->isVisible(), "no flip after the stop");
+  }
+
+  void BlinkingFieldsShareOneTimerThatRunsOnlyWhileOneBlinks() {
+    QtWindow window;
+    window.ShowWindow();
+    const auto active_timers = [&] {
+      int n = 0;
+      for (const QTimer* t : window.findChildren<QTimer*>()) n += t->isActive() ? 1 : 0;
+      return n;
+    };
+    const int before = active_timers();
+    QWidget* link = window.Widget(Field::StatusLinkIcon);
+    QWidget* alarm = window.Widget(Field::AlarmAlertIcon);
+    link->setVisible(false);
+    alarm->setVisible(false);
+    window.StartBlinking(Field::StatusLinkIcon);
+    window.StartBlinking(Field::AlarmAlertIcon);
+    QCOMPARE(active_timers(), before + 1);
+    QVERIFY2(link->isVisible() && alarm->isVisible(), "both flip at once");
+    QTRY_VERIFY_WITH_TIMEOUT(!link->isVisible() && !alarm->isVisible(), 5000);
+    window.StopBlinking(Field::StatusLinkIcon);
+    QCOMPARE(active_timers(), before + 1);
+    window.StopBlinking(Field::AlarmAlertIcon);
+    QCOMPARE(active_timers(), before);
   }
 
   void BalloonsAndTheTooltipWaitForTheTray() {

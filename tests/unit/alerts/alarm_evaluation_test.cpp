@@ -271,6 +271,29 @@ TEST_F(AlarmSignals, ThreadEvaluatesOnlyAfterBothServicesOfTheCycle) {
   evaluator_.Stop();
 }
 
+TEST_F(AlarmSignals, OnceCycleEndsAreToldThreadEvaluatesAtEachEndOnly) {
+  record_.Update([&](StationData& d) { d = alarm_; });
+  record_.CycleSuccessCount = 2;
+  evaluator_.Start();
+  ASSERT_TRUE(clock_.WaitForSleepers(1));
+  ASSERT_EQ(window_.Rows(Field::ActiveAlertList).size(), 2U) << "looks before any end is told";
+
+  record_.Update([&](StationData& d) { d = StationData{}; });
+  evaluator_.CycleEnded();
+  ASSERT_TRUE(clock_.WaitForSleepers(1));
+  EXPECT_TRUE(window_.Rows(Field::ActiveAlertList).empty()) << "evaluated at the end, at once";
+
+  record_.Update([&](StationData& d) { d = alarm_; });
+  clock_.Advance(kAlarmPeriod * 10);
+  ASSERT_TRUE(clock_.WaitForSleepers(1));
+  EXPECT_TRUE(window_.Rows(Field::ActiveAlertList).empty()) << "no poll between two ends";
+
+  evaluator_.CycleEnded();
+  ASSERT_TRUE(clock_.WaitForSleepers(1));
+  EXPECT_EQ(window_.Rows(Field::ActiveAlertList).size(), 2U);
+  evaluator_.Stop();
+}
+
 TEST_F(AlarmSignals, SoundAlertsAtMostFourAtOnce) {
   // A sound that plays until it is stopped.
   class Endless final : public SoundOutput {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,21 @@ TEST(CarriedPictures, DecodedOnceUnknownNameGivesNoImage) {
   EXPECT_EQ(FindImage(kNoImage), nullptr);
   EXPECT_EQ(FindImage(-4), nullptr);
   EXPECT_EQ(FindImage(1'000'000), nullptr);
+}
+
+TEST(ImageStore, APictureStoredForLaterIsDecodedOnceWhenFirstLookedFor) {
+  int decoded = 0;
+  const ImageHandle later = StoreImageLater([&decoded] {
+    ++decoded;
+    return std::optional<RgbaImage>(RgbaImage{1, 1, {1, 2, 3, 4}});
+  });
+  EXPECT_EQ(decoded, 0) << "nothing decoded at start";
+  ASSERT_NE(FindImage(later), nullptr);
+  EXPECT_EQ(FindImage(later)->pixels, (std::vector<std::uint8_t>{1, 2, 3, 4}));
+  EXPECT_EQ(decoded, 1) << "decoded once";
+  const ImageHandle broken = StoreImageLater([] { return std::optional<RgbaImage>{}; });
+  EXPECT_NE(broken, kNoImage);
+  EXPECT_EQ(FindImage(broken), nullptr) << "data that does not decode shows nothing";
 }
 
 TEST(ImageSets, EveryRegisteredNameResolvesToAnImageOfItsSize) {

@@ -84,6 +84,22 @@ TEST_F(DisplayRefresh, ResetsOnceUntilReachedThenDrawsOnlyFreshViews) {
   thread.Stop();
 }
 
+TEST_F(DisplayRefresh, OnceReachedSleepsUntilAFlagIsRaisedThenDrawsItAtOnce) {
+  DisplayRefreshThread thread(clock_, record_, flags_, Views());
+  record_.LinkConnected = 1;
+  thread.Start();
+  ASSERT_TRUE(clock_.WaitForSleepers(1));
+  clock_.Advance(std::chrono::minutes{10});
+  ASSERT_TRUE(clock_.WaitForSleepers(1));
+  EXPECT_EQ(TakeCalls(), Calls{}) << "nothing raised: no pass to draw";
+
+  flags_.Raise("CurrentData");
+  clock_.Advance(kDisplayRefreshSettle);
+  ASSERT_TRUE(clock_.WaitForSleepers(1));
+  EXPECT_EQ(TakeCalls(), Calls{"CurrentData"}) << "drawn once settled, not a second later";
+  thread.Stop();
+}
+
 TEST_F(DisplayRefresh, StationReachedWhenConnectedOrWhenAServiceCollected) {
   const struct Row {
     const char* legend;
