@@ -23,11 +23,22 @@ wait_for() {
 }
 
 # Starts a virtual X server on a free display and exports DISPLAY; $1 names
-# it within $work. False when it did not start within 10 s.
+# it within $work. The server must also answer a client before it counts as
+# started (under load, a display announced but not reachable was seen); a
+# server that does not is stopped and another one started, three times at
+# most. False when none started within that.
 start_xvfb() {
-  local fifo="$work/display.${1:-x}"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  pids+=($!)
-  wait_for 100 test -s "$fifo" || return 1
-  export DISPLAY=":$(head -n1 "$fifo")"
+  local attempt fifo pid
+  for attempt in 1 2 3; do
+    fifo="$work/display.${1:-x}.$attempt"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    pid=$!
+    pids+=($pid)
+    if wait_for 100 test -s "$fifo"; then
+      export DISPLAY=":$(head -n1 "$fifo")"
+      wait_for 100 xwininfo -root && return 0
+    fi
+    kill "$pid" 2>/dev/null || true
+  done
+  return 1
 }
