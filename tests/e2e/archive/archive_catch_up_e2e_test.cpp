@@ -26,6 +26,7 @@
 #include "lib/common/unit_conversions.h"
 #include "tests/support/gui_thread_window.h"
 #include "tests/support/simulator_process.h"
+#include "tests/unit/archive/archive_test_support.h"
 
 namespace tv {
 namespace {
@@ -47,25 +48,7 @@ struct TempDir {
 
 // The computer's time zone for the life of the object (set before any
 // thread of the test starts).
-class ZoneScope {
- public:
-  explicit ZoneScope(const char* zone) {
-    if (const char* old = std::getenv("TZ")) old_ = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ZoneScope() {
-    if (old_.empty()) {
-      unsetenv("TZ");
-    } else {
-      setenv("TZ", old_.c_str(), 1);
-    }
-    tzset();
-  }
-
- private:
-  std::string old_;
-};
+using archive_test::ZoneScope;
 
 // A console start `days_ago` days back, 5 s into an archive interval, so
 // that no record closes by itself while the test runs.
