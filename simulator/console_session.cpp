@@ -21,7 +21,7 @@ namespace {
 constexpr std::size_t kMaxLine = 128;
 constexpr auto kDozeAfter = std::chrono::seconds(30);
 
-std::vector<std::uint8_t> Bytes(std::string_view s) {
+std::vector<std::uint8_t> BytesOf(std::string_view s) {
   return {s.begin(), s.end()};
 }
 
@@ -76,7 +76,7 @@ void ConsoleSession::OnByte(std::uint8_t b, TimePoint now, std::vector<Outgoing>
   if (asleep_) {
     // The byte that wakes the console is lost; a line end is answered.
     asleep_ = false;
-    if (b == p::kLf || b == p::kCr) Reply(Bytes(p::kWakeReply), out);
+    if (b == p::kLf || b == p::kCr) Reply(BytesOf(p::kWakeReply), out);
     line_.clear();
     return;
   }
@@ -93,9 +93,9 @@ void ConsoleSession::OnByte(std::uint8_t b, TimePoint now, std::vector<Outgoing>
     line_.clear();
     line_overflow_ = false;
     if (overflow) {
-      Reply(Bytes(p::kUnknownCommandReply), out);
+      Reply(BytesOf(p::kUnknownCommandReply), out);
     } else if (line.empty()) {
-      Reply(Bytes(p::kWakeReply), out);
+      Reply(BytesOf(p::kWakeReply), out);
     } else {
       Execute(line, now, out);
     }
@@ -154,7 +154,7 @@ void ConsoleSession::Reply(std::vector<std::uint8_t> bytes, std::vector<Outgoing
 }
 
 void ConsoleSession::ReplyText(const std::string& text, std::vector<Outgoing>& out) {
-  Reply(Bytes(text), out);
+  Reply(BytesOf(text), out);
 }
 
 void ConsoleSession::ReplyBlock(std::vector<std::uint8_t> block, bool ack,
@@ -287,7 +287,7 @@ void ConsoleSession::Execute(const std::string& line, TimePoint now, std::vector
   ++core_.stats().commands;
   const std::vector<std::string> a = Args(line);
   const std::string cmd = a.empty() ? std::string() : a[0];
-  auto unknown = [&] { Reply(Bytes(p::kUnknownCommandReply), out); };
+  auto unknown = [&] { Reply(BytesOf(p::kUnknownCommandReply), out); };
   auto ack = [&] { Reply({p::kAck}, out); };
   auto ok = [&] { ReplyText(std::string(p::kOkPrefix), out); };
   auto expect_args = [&](std::size_t n) { return a.size() == n + 1; };
@@ -306,7 +306,7 @@ void ConsoleSession::Execute(const std::string& line, TimePoint now, std::vector
   } else if (cmd == p::kCmdNver && expect_args(0)) {
     ReplyText(EncodeTextLine(std::string(core_.scenario().firmware_version)), out);
   } else if (cmd == p::kCmdReceivers && expect_args(0)) {
-    std::vector<std::uint8_t> bytes = Bytes(p::kOkPrefix);
+    std::vector<std::uint8_t> bytes = BytesOf(p::kOkPrefix);
     bytes.push_back(core_.eeprom().U8(ee::kUsedTransmitters));
     Reply(std::move(bytes), out);
   } else if ((cmd == p::kCmdLoop && expect_args(1)) || (cmd == p::kCmdLps && expect_args(2))) {
@@ -429,7 +429,7 @@ void ConsoleSession::Execute(const std::string& line, TimePoint now, std::vector
     core_.eeprom().SetU8(ee::kAlarmBarRise, ee::kAlarmBarNotSet);
     core_.eeprom().SetU8(ee::kAlarmBarFall, ee::kAlarmBarNotSet);
     ok();
-    out.push_back({Bytes(p::kDoneLine), std::chrono::milliseconds(300), false});
+    out.push_back({BytesOf(p::kDoneLine), std::chrono::milliseconds(300), false});
   } else if (cmd == p::kCmdClrCal && expect_args(0)) {
     core_.eeprom().SetS8(ee::kTempInCal, 0);
     core_.eeprom().SetU8(ee::kTempInComp, 0xFF);

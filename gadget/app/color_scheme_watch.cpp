@@ -10,7 +10,7 @@ namespace tv {
 namespace {
 
 constexpr char kPortal[] = "org.freedesktop.portal.Desktop";
-constexpr char kPath[] = "/org/freedesktop/portal/desktop";
+constexpr char kPortalPath[] = "/org/freedesktop/portal/desktop";
 constexpr char kSettings[] = "org.freedesktop.portal.Settings";
 constexpr char kGroup[] = "org.freedesktop.appearance";
 constexpr char kKey[] = "color-scheme";
@@ -28,9 +28,9 @@ QVariant Unwrapped(QVariant value) {
 ColorSchemeWatch::ColorSchemeWatch(std::function<void(PanelScheme)> changed, QDBusConnection bus)
     : changed_(std::move(changed)), bus_(std::move(bus)) {
   if (!bus_.isConnected()) return;
-  bus_.connect(kPortal, kPath, kSettings, "SettingChanged", this,
+  bus_.connect(kPortal, kPortalPath, kSettings, "SettingChanged", this,
                SLOT(SettingChanged(QString, QString, QDBusVariant)));
-  const QDBusMessage read = QDBusMessage::createMethodCall(kPortal, kPath, kSettings, "Read")
+  const QDBusMessage read = QDBusMessage::createMethodCall(kPortal, kPortalPath, kSettings, "Read")
                             << QString(kGroup) << QString(kKey);
   auto* watch = new QDBusPendingCallWatcher(bus_.asyncCall(read, 5000), this);
   connect(watch, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {

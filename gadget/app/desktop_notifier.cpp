@@ -14,7 +14,7 @@
 namespace tv {
 namespace {
 
-constexpr char kPath[] = "/org/freedesktop/Notifications";
+constexpr char kNotificationsPath[] = "/org/freedesktop/Notifications";
 constexpr char kInterface[] = "org.freedesktop.Notifications";
 // The program's name, icon and desktop entry as the package installs them.
 constexpr char kAppName[] = "Teskaro Ventaro";
@@ -97,8 +97,8 @@ void DesktopNotifier::Apply(const NoticeActions& actions) {
 }
 
 void DesktopNotifier::Send(const OutgoingNotice& notice) {
-  QDBusMessage call =
-      QDBusMessage::createMethodCall(kNotificationsService, kPath, kInterface, "Notify");
+  QDBusMessage call = QDBusMessage::createMethodCall(kNotificationsService, kNotificationsPath,
+                                                     kInterface, "Notify");
   QVariantMap hints;
   hints.insert("desktop-entry", QString(kDesktopEntry));
   hints.insert("urgency", QVariant::fromValue(static_cast<uchar>(NoticeUrgency(notice.kind))));
@@ -134,8 +134,8 @@ void DesktopNotifier::Answered(QDBusPendingCallWatcher* call, std::uint64_t tick
 }
 
 void DesktopNotifier::AskCapabilities() {
-  const QDBusMessage call =
-      QDBusMessage::createMethodCall(kNotificationsService, kPath, kInterface, "GetCapabilities");
+  const QDBusMessage call = QDBusMessage::createMethodCall(
+      kNotificationsService, kNotificationsPath, kInterface, "GetCapabilities");
   auto* watch = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallTimeoutMs), this);
   connect(watch, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
     const QDBusPendingReply<QStringList> reply = *w;

@@ -8,11 +8,6 @@
 #include "lib/common/thread_name.h"
 
 namespace tv {
-namespace {
-
-constexpr std::string_view kPrefix = "[MoteurRecupDonnees] : ";
-
-}  // namespace
 
 CollectionEngine::CollectionEngine(EngineParts parts)
     : parts_(std::move(parts)),
@@ -48,18 +43,18 @@ void CollectionEngine::Loop(std::stop_token stop) {
     try {
       wait_ms = RunCycle();
     } catch (const std::exception& e) {
-      parts_.log.Notify(std::string(kPrefix) + e.what());
+      parts_.log.Notify(std::string(kEngineLogPrefix) + e.what());
     } catch (...) {
-      parts_.log.Notify(std::string(kPrefix) + "erreur inattendue");
+      parts_.log.Notify(std::string(kEngineLogPrefix) + "erreur inattendue");
     }
     // The hook is the caller's code: whatever it throws is logged here, so
     // that the collection goes on.
     try {
       if (parts_.after_cycle) parts_.after_cycle();
     } catch (const std::exception& e) {
-      parts_.log.Notify(std::string(kPrefix) + e.what());
+      parts_.log.Notify(std::string(kEngineLogPrefix) + e.what());
     } catch (...) {
-      parts_.log.Notify(std::string(kPrefix) + "erreur inattendue");
+      parts_.log.Notify(std::string(kEngineLogPrefix) + "erreur inattendue");
     }
     if (stop.stop_requested()) break;
     parts_.clock.SleepFor(Clock::Duration{wait_ms}, stop);
@@ -101,7 +96,7 @@ long long CollectionEngine::RunCycle() {
   if (parts_.record.LinkConnected == 1) {
     parts_.show_link_state(3);
     if (parts_.station.IsNewLoopPackageSupported() == 0) {
-      parts_.log.Notify(std::string(kPrefix) +
+      parts_.log.Notify(std::string(kEngineLogPrefix) +
                         "La console ne supporte pas la fonction Loop Package.");
     }
     // A read that fails without filling the record keeps the previous time.
@@ -156,9 +151,9 @@ void CollectionEngine::RunBackgroundWork(bool just_connected) {
   try {
     parts_.background_work(turn);
   } catch (const std::exception& e) {
-    parts_.log.Notify(std::string(kPrefix) + e.what());
+    parts_.log.Notify(std::string(kEngineLogPrefix) + e.what());
   } catch (...) {
-    parts_.log.Notify(std::string(kPrefix) + "erreur inattendue");
+    parts_.log.Notify(std::string(kEngineLogPrefix) + "erreur inattendue");
   }
 }
 

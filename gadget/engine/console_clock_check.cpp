@@ -9,8 +9,6 @@
 namespace tv {
 namespace {
 
-constexpr std::string_view kPrefix = "[MoteurRecupDonnees] : ";
-
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
 long long DaysFromCivil(long long year, long long month, long long day) {
   year -= month <= 2 ? 1 : 0;
@@ -90,7 +88,7 @@ void ConsoleClockCheck::Check(const StationDateTime& station, long long desktop_
     return;
   }
   last_line_ = desktop_seconds;
-  log_.Notify(std::string(kPrefix) + Sentence(*minutes) +
+  log_.Notify(std::string(kEngineLogPrefix) + Sentence(*minutes) +
               " (console : " + FormatStationDate(station, kArgAbsent) +
               ", ordinateur : " + FormatStationDate(DesktopTime(desktop_seconds), kArgAbsent) +
               "). Mettez la console à l'heure.");

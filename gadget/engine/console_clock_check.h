@@ -11,6 +11,9 @@
 
 namespace tv {
 
+// How the collection engine's own log lines start.
+inline constexpr std::string_view kEngineLogPrefix = "[MoteurRecupDonnees] : ";
+
 // A console clock further than this from the desktop's is reported.
 inline constexpr long long kClockOffsetLimitSeconds = 120;
 // At most one log line about it in this time.

@@ -10,7 +10,7 @@
 namespace tv {
 namespace {
 
-constexpr std::string_view kPrefix = "[Horloge] : ";
+constexpr std::string_view kClockLogPrefix = "[Horloge] : ";
 
 // Minutes since the epoch of a date and time read as UTC fields, so that two
 // local times compare by their fields alone.
@@ -91,13 +91,13 @@ void ConsoleClockSetter::Set(StationPort& station, const TimeZoneSettings* zone,
   const std::string when = Text(target) + (target.from_console_zone ? " (fuseau de la console)"
                                                                     : " (heure de l'ordinateur)");
   if (code == 1) {
-    log_.Notify(std::string(kPrefix) + "horloge de la console réglée " + why + " sur " + when +
-                ".");
+    log_.Notify(std::string(kClockLogPrefix) + "horloge de la console réglée " + why + " sur " +
+                when + ".");
   } else if (code == kResultRefused) {
-    log_.Notify(std::string(kPrefix) +
+    log_.Notify(std::string(kClockLogPrefix) +
                 "la console a refusé le réglage de son horloge ; réglez-la sur la console.");
   } else {
-    log_.Notify(std::string(kPrefix) +
+    log_.Notify(std::string(kClockLogPrefix) +
                 "réglage de l'horloge de la console impossible : " + ResultCodeText(code));
   }
 }

@@ -18,10 +18,6 @@ static_assert(offsetof(ArchiveRecord, ExtraHum) == 172);
 static_assert(offsetof(ArchivePage, Records) == 24);
 static_assert(sizeof(ArchivePage) == 24 + 5 * sizeof(ArchiveRecord));
 
-std::intptr_t Address(const void* pointer) {
-  return reinterpret_cast<std::intptr_t>(pointer);
-}
-
 // The library calls this for every page; nothing may be thrown back into it.
 extern "C" std::int32_t ArchiveTrampoline(void* context, const void* page) noexcept {
   try {

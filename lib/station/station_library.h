@@ -49,6 +49,11 @@ enum class ShortResult { kStatus, kValue };
 // an unused place. Arguments count up to the last one that is not kArgAbsent.
 using StationArgs = std::initializer_list<std::intptr_t>;
 
+// A pointer passed as one of the arguments.
+inline std::intptr_t Address(const void* pointer) {
+  return reinterpret_cast<std::intptr_t>(pointer);
+}
+
 // Number of arguments of `args`: up to and including the last one that is not
 // kArgAbsent (more than kMaxStationArguments count as kMaxStationArguments).
 int CountStationArguments(StationArgs args);

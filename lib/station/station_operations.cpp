@@ -5,13 +5,6 @@
 #include "lib/station/station_library.h"
 
 namespace tv {
-namespace {
-
-std::intptr_t Address(const void* pointer) {
-  return reinterpret_cast<std::intptr_t>(pointer);
-}
-
-}  // namespace
 
 std::int16_t OpenCommPort_V(std::int32_t port, std::int32_t baud) {
   return CallStationShort("OpenCommPort_V", ShortResult::kStatus, {port, baud});

@@ -26,25 +26,19 @@
 #include "lib/common/unit_conversions.h"
 #include "tests/support/gui_thread_window.h"
 #include "tests/support/simulator_process.h"
+#include "tests/support/temp_dir.h"
 #include "tests/unit/archive/archive_test_support.h"
 
 namespace tv {
 namespace {
+
+using TempDir = testing::TempDir;
 
 namespace fs = std::filesystem;
 
 // Bound of one run of the agent (a lost link costs one failed collection
 // and a new connection).
 constexpr auto kDeadline = std::chrono::seconds{120};
-
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "tv-archive-e2e-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path); }
-};
 
 // The computer's time zone for the life of the object (set before any
 // thread of the test starts).

@@ -24,20 +24,14 @@
 #include "gadget/window/memory_window.h"
 #include "tests/support/gui_thread_window.h"
 #include "tests/support/simulator_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv {
 namespace {
 
-namespace fs = std::filesystem;
+using TempDir = testing::TempDir;
 
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "tv-archive-e2e-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path); }
-};
+namespace fs = std::filesystem;
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

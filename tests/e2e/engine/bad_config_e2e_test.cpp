@@ -53,14 +53,14 @@ std::string WithCrOnly(std::string s) {
 
 const std::string kPack = "[PREV_METEO]\n1=Ciel clair.\n2=Nuageux.\n";
 
-struct Row {
+struct DamagedFile {
   const char* legend;
   std::string ini;
   std::string pack;
   Outcome outcome;
 };
 
-std::vector<Row> Rows(int port) {
+std::vector<DamagedFile> Rows(int port) {
   const std::string ten_mb(10 << 20, 'A');
   return {
       {"settings: binary garbage", Garbage(64 << 10, 1), kPack, Outcome::kEither},
@@ -112,7 +112,7 @@ TEST(BadConfigE2e, DamagedFilesAreRefusedOrRunWithDefaults) {
   const std::filesystem::path dir = ::testing::TempDir() + "/bad_config";
   std::filesystem::create_directories(dir);
 
-  for (const Row& row : Rows(sim.tcp_port())) {
+  for (const DamagedFile& row : Rows(sim.tcp_port())) {
     SCOPED_TRACE(row.legend);
     std::ofstream(dir / "tsk_vnt.ini", std::ios::binary) << row.ini;
     std::ofstream(dir / "langue.pack", std::ios::binary) << row.pack;

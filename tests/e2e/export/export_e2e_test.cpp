@@ -22,9 +22,12 @@
 #include "lib/station/result_codes.h"
 #include "tests/support/gui_thread_window.h"
 #include "tests/support/simulator_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv {
 namespace {
+
+using TempDir = testing::TempDir;
 
 namespace fs = std::filesystem;
 using json = nlohmann::ordered_json;
@@ -69,16 +72,6 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
   EXPECT_TRUE(field.empty() && row.empty()) << "the last record ends with CRLF";
   return rows;
 }
-
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    path = fs::temp_directory_path() / ("tv-export-" + std::to_string(getpid()) + "-" +
-                                        std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    fs::create_directories(path);
-  }
-  ~TempDir() { fs::remove_all(path); }
-};
 
 class ExportE2e : public ::testing::Test {
  protected:

@@ -15,9 +15,12 @@
 #include "gadget/export/data_export.h"
 #include "gadget/export/exporter.h"
 #include "gadget/window/memory_window.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv {
 namespace {
+
+using TempDir = testing::TempDir;
 
 namespace fs = std::filesystem;
 
@@ -36,22 +39,6 @@ std::vector<std::string> FolderContents(const fs::path& folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
-
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    char name[] = "/tmp/tv-export-XXXXXX";
-    path = mkdtemp(name);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-    for (const auto& entry : fs::directory_iterator(path, ec)) {
-      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    }
-    fs::remove_all(path, ec);
-  }
-};
 
 // Runs `work` as a user that may not write into a folder of root's: in a
 // child process with the "nobody" user when the tests run as root (root

@@ -13,7 +13,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes B(std::string_view s) {
+Bytes BytesOf(std::string_view s) {
   return {s.begin(), s.end()};
 }
 
@@ -44,7 +44,8 @@ const char* const kRecording =
 TEST(ReplaySession, ExchangesFromTheRecording) {
   const auto script = Script(kRecording);
   ASSERT_EQ(script->exchanges.size(), 4U);
-  EXPECT_EQ(script->exchanges[0].request, B("\n\n")) << "bytes sent in a row make one request";
+  EXPECT_EQ(script->exchanges[0].request, BytesOf("\n\n"))
+      << "bytes sent in a row make one request";
   EXPECT_EQ(script->exchanges[0].delay, std::chrono::milliseconds(50)) << "after the last one";
   EXPECT_TRUE(script->exchanges[2].hang_up);
   EXPECT_FALSE(script->exchanges[3].hang_up);
@@ -76,7 +77,7 @@ TEST(ReplaySession, AnswersEachRecordedRequestWhenItIsComplete) {
       all.insert(all.end(), o.bytes.begin(), o.bytes.end());
       hang_up = hang_up || o.hang_up;
     }
-    EXPECT_EQ(all, B(step.out));
+    EXPECT_EQ(all, BytesOf(step.out));
     EXPECT_EQ(hang_up, step.hang_up);
   }
   EXPECT_EQ(script->skipped_bytes, 1);
@@ -87,7 +88,7 @@ TEST(ReplaySession, DropsTheLineWhereTheRecordingDidAndGoesOnOnTheNextConnection
   std::vector<Outgoing> out;
   {
     ReplaySession first(script);
-    const Bytes in = B("\n\nTEST\nHI\n");
+    const Bytes in = BytesOf("\n\nTEST\nHI\n");
     first.OnInput(in.data(), in.size(), {}, out);
   }
   ASSERT_FALSE(out.empty());
@@ -95,10 +96,10 @@ TEST(ReplaySession, DropsTheLineWhereTheRecordingDidAndGoesOnOnTheNextConnection
   EXPECT_EQ(out.back().bytes, (Bytes{0x06, 0x01, 0x02}));
   out.clear();
   ReplaySession second(script);
-  const Bytes in = B("VER\n");
+  const Bytes in = BytesOf("VER\n");
   second.OnInput(in.data(), in.size(), {}, out);
   ASSERT_EQ(out.size(), 1U);
-  EXPECT_EQ(out[0].bytes, B("OK"));
+  EXPECT_EQ(out[0].bytes, BytesOf("OK"));
 }
 
 }  // namespace
