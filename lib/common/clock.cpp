@@ -46,6 +46,12 @@ bool SystemClock::SleepFor(Duration d, std::stop_token stop) {
   return !stop.stop_requested();
 }
 
+bool Clock::SleepUntil(SteadyPoint t, std::stop_token stop) {
+  const SteadyPoint now = SteadyNow();
+  if (t <= now) return !stop.stop_requested();
+  return SleepFor(std::chrono::ceil<Duration>(t - now), stop);
+}
+
 Clock& DefaultClock() {
   static SystemClock clock;
   return clock;
@@ -68,7 +74,16 @@ Clock::SteadyPoint ManualClock::SteadyNow() const {
 
 bool ManualClock::SleepFor(Duration d, std::stop_token stop) {
   std::unique_lock lock(mutex_);
-  const SteadyPoint deadline = steady_ + d;
+  return SleepUntilLocked(steady_ + d, stop, lock);
+}
+
+bool ManualClock::SleepUntil(SteadyPoint deadline, std::stop_token stop) {
+  std::unique_lock lock(mutex_);
+  return SleepUntilLocked(deadline, stop, lock);
+}
+
+bool ManualClock::SleepUntilLocked(SteadyPoint deadline, std::stop_token stop,
+                                   std::unique_lock<std::mutex>& lock) {
   auto slot = deadlines_.emplace(deadline, stop);
   changed_.notify_all();
   bool elapsed;

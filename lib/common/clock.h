@@ -36,6 +36,11 @@ class Clock {
   // false when the sleep ended because of the stop request, true when the
   // time elapsed.
   virtual bool SleepFor(Duration d, std::stop_token stop = {}) = 0;
+  // Sleeps until the steady clock reads `t` (not at all when it already
+  // does), or less when `stop` is requested; returns as SleepFor does. A
+  // deadline, unlike a duration, stays right when time passes between the
+  // caller reading the clock and the sleep beginning.
+  virtual bool SleepUntil(SteadyPoint t, std::stop_token stop = {});
 
   // Whole seconds of the wall clock since the epoch, for what is shown.
   long long NowSeconds() const;
@@ -66,6 +71,7 @@ class ManualClock final : public Clock {
   TimePoint Now() const override;
   SteadyPoint SteadyNow() const override;
   bool SleepFor(Duration d, std::stop_token stop = {}) override;
+  bool SleepUntil(SteadyPoint t, std::stop_token stop = {}) override;
 
   // Lets `d` of time pass on both faces and wakes the sleepers whose
   // deadline has come.
@@ -91,6 +97,8 @@ class ManualClock final : public Clock {
   mutable std::mutex mutex_;
   mutable std::condition_variable_any changed_;
   std::size_t PendingSleepers() const;
+  bool SleepUntilLocked(SteadyPoint deadline, std::stop_token stop,
+                        std::unique_lock<std::mutex>& lock);
 
   TimePoint now_;
   SteadyPoint steady_;
