@@ -8,14 +8,17 @@
 #   scripts/fuzz.sh                      # every target, FUZZ_SECONDS (default 30) each
 #   FUZZ_SECONDS=300 scripts/fuzz.sh     # the longer run: 5 minutes each
 #   scripts/fuzz.sh loop hilows          # only the targets named
+#   FUZZ_NO_BUILD=1 scripts/fuzz.sh      # the targets already built
 #
 # A crash becomes a regression input: copy it to fuzz/regressions/<target>/
 # (the test suite replays that folder in every build) and fix the code.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 seconds=${FUZZ_SECONDS:-30}
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "${FUZZ_JOBS:-2}"
+if [ -z "${FUZZ_NO_BUILD:-}" ]; then
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz -j "${FUZZ_JOBS:-2}"
+fi
 bin=build/fuzz/fuzz
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
