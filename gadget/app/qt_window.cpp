@@ -149,10 +149,92 @@ QtWindow::~QtWindow() {
 }
 
 void QtWindow::Build() {
-  auto* tip_filter = new BalloonTipFilter(this);
-  QTabWidget* tabs = nullptr;
+  tip_filter_ = new BalloonTipFilter(this);
+  page_of_.assign(kFieldCount, Field::GadgetWindow);
+  page_built_.assign(kFieldCount, false);
+  // Each field's page (the window itself for the fields outside the pages);
+  // parents come before their children in the catalogue.
+  for (const FieldEntry& e : FieldCatalogue()) {
+    if (e.id == Field::GadgetWindow) continue;
+    const auto i = static_cast<std::size_t>(e.id);
+    page_of_[i] = CatalogueEntry(e.parent).kind == FieldKind::kPage
+                      ? e.parent
+                      : page_of_[static_cast<std::size_t>(e.parent)];
+  }
   std::vector<QGroupBox*> frames;
   for (const FieldEntry& e : FieldCatalogue()) {
+    if (page_of_[static_cast<std::size_t>(e.id)] == Field::GadgetWindow) Create(e, frames);
+  }
+  // Group boxes are drawn under the fields they frame and never take their
+  // mouse, whatever their place in the creation order.
+  for (QGroupBox* frame : frames) frame->lower();
+  if (tabs_ != nullptr) {
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+      RunGuarded(error_report_, "affichage", [&] { BuildPageAt(index); });
+    });
+    BuildPageAt(tabs_->currentIndex());
+  }
+}
+
+void QtWindow::BuildPageAt(int index) {
+  if (tabs_ == nullptr || index < 0) return;
+  for (const Field page : DetailPages()) {
+    if (widgets_[static_cast<std::size_t>(page)] == tabs_->widget(index)) BuildPage(page);
+  }
+}
+
+void QtWindow::BuildPage(Field page) {
+  const auto p = static_cast<std::size_t>(page);
+  if (page_built_[p]) return;
+  page_built_[p] = true;
+  std::vector<QGroupBox*> frames;
+  std::vector<Field> made;
+  for (const FieldEntry& e : FieldCatalogue()) {
+    if (page_of_[static_cast<std::size_t>(e.id)] != page) continue;
+    Create(e, frames);
+    made.push_back(e.id);
+  }
+  for (QGroupBox* frame : frames) frame->lower();
+  // What was asked of the fields until now, in the order the calls would
+  // have made it.
+  for (const Field field : made) {
+    QWidget* w = widgets_[static_cast<std::size_t>(field)];
+    if (w == nullptr) continue;
+    const auto found = pending_.find(field);
+    if (found != pending_.end()) {
+      Pending kept = std::move(found->second);
+      pending_.erase(found);
+      if (kept.text) ApplyText(field, *kept.text);
+      if (kept.picture) SetPicture(field, *kept.picture);
+      if (kept.rose) {
+        const RoseDrawing& r = *kept.rose;
+        DrawWindRose(field, r.background, r.text, r.angle_degrees, r.start_x, r.start_y);
+      }
+      if (kept.tooltip) SetTooltip(field, *kept.tooltip);
+      for (const std::string& row : kept.rows) AppendRow(field, row);
+      for (const TreeEntry& item : kept.tree)
+        AppendTreeItem(field, item.text, item.image, item.level);
+      for (const std::string& line : kept.lines) InsertLine(field, LineCount(field), line);
+      if (kept.visible && !*kept.visible) {
+        w->setVisible(false);
+        continue;
+      }
+    }
+    // Made under a page that may already show: shown with it.
+    w->setVisible(true);
+  }
+}
+
+QtWindow::Pending* QtWindow::PendingOf(Field field) {
+  const auto i = static_cast<std::size_t>(field);
+  if (i >= page_of_.size()) return nullptr;
+  const Field page = page_of_[i];
+  if (page == Field::GadgetWindow || page_built_[static_cast<std::size_t>(page)]) return nullptr;
+  return &pending_[field];
+}
+
+void QtWindow::Create(const FieldEntry& e, std::vector<QGroupBox*>& frames) {
+  {
     QWidget* parent =
         e.id == Field::GadgetWindow ? nullptr : widgets_[static_cast<std::size_t>(e.parent)];
     QWidget* w = nullptr;
@@ -173,20 +255,20 @@ void QtWindow::Build() {
         w = new QWidget(parent);
         break;
       case FieldKind::kTabPanel:
-        tabs = new QTabWidget(parent);
+        tabs_ = new QTabWidget(parent);
         // Compact tabs, so that the ten pages fit the panel's width. The
         // style sheets are set on the few widgets they style: one on the
         // whole window would put every widget under the style-sheet style
         // (a third of the program's own memory, and start-up time).
-        tabs->tabBar()->setStyleSheet("QTabBar::tab { padding: 3px 1px; }");
-        tabs->setIconSize(QSize(16, 16));
-        tabs->setFont(FontFor(e.font));
-        w = tabs;
+        tabs_->tabBar()->setStyleSheet("QTabBar::tab { padding: 3px 1px; }");
+        tabs_->setIconSize(QSize(16, 16));
+        tabs_->setFont(FontFor(e.font));
+        w = tabs_;
         break;
       case FieldKind::kPage: {
         w = new QWidget;
         const QPixmap& icon = PixmapFor(CarriedPictureImage(e.picture));
-        if (tabs != nullptr) tabs->addTab(w, QIcon(icon), Text(e.text));
+        if (tabs_ != nullptr) tabs_->addTab(w, QIcon(icon), Text(e.text));
         break;
       }
       case FieldKind::kFrame: {
@@ -244,7 +326,7 @@ void QtWindow::Build() {
         break;
       }
     }
-    if (w == nullptr) continue;
+    if (w == nullptr) return;
     const std::string_view name = FieldName(e.id);
     w->setObjectName(Text(name));
     if (e.kind != FieldKind::kWindow && e.kind != FieldKind::kPage) {
@@ -252,27 +334,35 @@ void QtWindow::Build() {
     }
     if (e.tooltip_kind != TooltipKind::kNone) {
       w->setToolTip(Text(e.tooltip));
-      if (e.tooltip_kind == TooltipKind::kBalloon) w->installEventFilter(tip_filter);
+      if (e.tooltip_kind == TooltipKind::kBalloon) w->installEventFilter(tip_filter_);
     }
     widgets_[static_cast<std::size_t>(e.id)] = w;
   }
-  // Group boxes are drawn under the fields they frame and never take their
-  // mouse, whatever their place in the creation order.
-  for (QGroupBox* frame : frames) frame->lower();
 }
 
 QWidget* QtWindow::TopLevel() const {
   return widgets_[static_cast<std::size_t>(Field::GadgetWindow)];
 }
 
-QWidget* QtWindow::Widget(Field field) const {
+QWidget* QtWindow::Widget(Field field) {
+  const auto i = static_cast<std::size_t>(field);
+  if (i >= widgets_.size()) return nullptr;
+  if (widgets_[i] == nullptr && page_of_[i] != Field::GadgetWindow) BuildPage(page_of_[i]);
+  return widgets_[i];
+}
+
+void QtWindow::BuildAllPages() {
+  for (const Field page : DetailPages()) BuildPage(page);
+}
+
+QWidget* QtWindow::Built(Field field) const {
   const auto i = static_cast<std::size_t>(field);
   return i < widgets_.size() ? widgets_[i] : nullptr;
 }
 
 template <typename W>
 W* QtWindow::As(Field field) const {
-  return qobject_cast<W*>(Widget(field));
+  return qobject_cast<W*>(Built(field));
 }
 
 void QtWindow::OnGui(const std::function<void()>& work) {
@@ -338,21 +428,34 @@ void QtWindow::SetTray(TrayPresenter* tray) {
 
 void QtWindow::SetText(Field field, std::string_view text) {
   OnGui([&] {
-    const QString t = Text(text);
-    if (auto* label = As<QLabel>(field);
-        label != nullptr && CatalogueEntry(field).kind == FieldKind::kText) {
-      label->setText(t);
-    } else if (auto* frame = As<QGroupBox>(field)) {
-      frame->setTitle(t);
-    } else if (field == Field::GadgetWindow) {
-      TopLevel()->setWindowTitle(t);
-    }
+    ApplyText(field, text);
     if (field == watched_field_ && text_seen_) text_seen_(text);
   });
 }
 
+void QtWindow::ApplyText(Field field, std::string_view text) {
+  if (Pending* p = PendingOf(field)) {
+    p->text = std::string(text);
+    return;
+  }
+  const QString t = Text(text);
+  if (auto* label = As<QLabel>(field);
+      label != nullptr && CatalogueEntry(field).kind == FieldKind::kText) {
+    label->setText(t);
+  } else if (auto* frame = As<QGroupBox>(field)) {
+    frame->setTitle(t);
+  } else if (field == Field::GadgetWindow) {
+    TopLevel()->setWindowTitle(t);
+  }
+}
+
 void QtWindow::SetPicture(Field field, ImageHandle image) {
   OnGui([&] {
+    if (Pending* p = PendingOf(field)) {
+      p->picture = image;
+      p->rose.reset();
+      return;
+    }
     if (CatalogueEntry(field).kind == FieldKind::kPicture) {
       if (auto* label = As<QLabel>(field)) {
         if (image == kNoImage) {
@@ -372,28 +475,39 @@ void QtWindow::SetPicture(Field field, ImageHandle image) {
 void QtWindow::SetVisible(Field field, bool visible) {
   OnGui([&] {
     if (field == Field::GadgetWindow) return;  // ShowWindow / HideWindow
-    if (QWidget* w = Widget(field)) w->setVisible(visible);
+    if (Pending* p = PendingOf(field)) {
+      p->visible = visible;
+      return;
+    }
+    if (QWidget* w = Built(field)) w->setVisible(visible);
   });
 }
 
 void QtWindow::SetTooltip(Field field, std::string_view text) {
   OnGui([&] {
-    if (QWidget* w = Widget(field)) w->setToolTip(Text(text));
+    if (Pending* p = PendingOf(field)) {
+      p->tooltip = std::string(text);
+      return;
+    }
+    if (QWidget* w = Built(field)) w->setToolTip(Text(text));
   });
 }
 
 void QtWindow::Flip(Field field) {
   const auto i = static_cast<std::size_t>(field);
-  QWidget* w = Widget(field);
-  if (w == nullptr) return;
   blink_shown_[i] = !blink_shown_[i];
-  w->setVisible(blink_shown_[i]);
+  if (Pending* p = PendingOf(field)) {
+    p->visible = blink_shown_[i];
+  } else if (QWidget* w = Built(field)) {
+    w->setVisible(blink_shown_[i]);
+  }
 }
 
 void QtWindow::StartBlinking(Field field) {
   OnGui([&] {
     const auto i = static_cast<std::size_t>(field);
-    if (i >= widgets_.size() || widgets_[i] == nullptr || field == Field::GadgetWindow) return;
+    if (i >= widgets_.size() || field == Field::GadgetWindow) return;
+    if (widgets_[i] == nullptr && PendingOf(field) == nullptr) return;
     // It flips at once, then with the others at each tick of the timer.
     blinking_[i] = true;
     Flip(field);
@@ -421,12 +535,21 @@ void QtWindow::SelectPage(int index) {
 
 void QtWindow::ClearRows(Field list) {
   OnGui([&] {
-    if (auto* table = As<QTableWidget>(list)) table->setRowCount(0);
+    if (Pending* p = PendingOf(list)) {
+      p->rows.clear();
+    } else if (auto* table = As<QTableWidget>(list)) {
+      table->setRowCount(0);
+    }
   });
 }
 
 void QtWindow::InsertRow(Field list, int position, std::string_view columns) {
   OnGui([&] {
+    if (Pending* p = PendingOf(list)) {
+      const int row = std::clamp(position, 0, static_cast<int>(p->rows.size()));
+      p->rows.insert(p->rows.begin() + row, std::string(columns));
+      return;
+    }
     auto* table = As<QTableWidget>(list);
     if (table == nullptr) return;
     const int row = std::clamp(position, 0, table->rowCount());
@@ -444,6 +567,12 @@ void QtWindow::AppendRow(Field list, std::string_view columns) {
 
 void QtWindow::RemoveRow(Field list, int position) {
   OnGui([&] {
+    if (Pending* p = PendingOf(list)) {
+      if (position >= 0 && position < static_cast<int>(p->rows.size())) {
+        p->rows.erase(p->rows.begin() + position);
+      }
+      return;
+    }
     auto* table = As<QTableWidget>(list);
     if (table != nullptr && position >= 0 && position < table->rowCount()) {
       table->removeRow(position);
@@ -454,19 +583,31 @@ void QtWindow::RemoveRow(Field list, int position) {
 int QtWindow::RowCount(Field list) {
   int count = 0;
   OnGui([&] {
-    if (auto* table = As<QTableWidget>(list)) count = table->rowCount();
+    if (Pending* p = PendingOf(list)) {
+      count = static_cast<int>(p->rows.size());
+    } else if (auto* table = As<QTableWidget>(list)) {
+      count = table->rowCount();
+    }
   });
   return count;
 }
 
 void QtWindow::ClearTree(Field tree) {
   OnGui([&] {
-    if (auto* t = As<QTreeWidget>(tree)) t->clear();
+    if (Pending* p = PendingOf(tree)) {
+      p->tree.clear();
+    } else if (auto* t = As<QTreeWidget>(tree)) {
+      t->clear();
+    }
   });
 }
 
 void QtWindow::AppendTreeItem(Field tree, std::string_view text, ImageHandle image, int level) {
   OnGui([&] {
+    if (Pending* p = PendingOf(tree)) {
+      p->tree.push_back({std::string(text), image, level});
+      return;
+    }
     auto* t = As<QTreeWidget>(tree);
     if (t == nullptr) return;
     QTreeWidgetItem* parent = nullptr;
@@ -488,6 +629,11 @@ void QtWindow::AppendTreeItem(Field tree, std::string_view text, ImageHandle ima
 
 void QtWindow::InsertLine(Field list, int position, std::string_view line) {
   OnGui([&] {
+    if (Pending* p = PendingOf(list)) {
+      const int at = std::clamp(position, 0, static_cast<int>(p->lines.size()));
+      p->lines.insert(p->lines.begin() + at, std::string(line));
+      return;
+    }
     auto* l = As<QListWidget>(list);
     if (l == nullptr) return;
     l->insertItem(std::clamp(position, 0, l->count()), Text(line));
@@ -496,6 +642,12 @@ void QtWindow::InsertLine(Field list, int position, std::string_view line) {
 
 void QtWindow::RemoveLine(Field list, int position) {
   OnGui([&] {
+    if (Pending* p = PendingOf(list)) {
+      if (position >= 0 && position < static_cast<int>(p->lines.size())) {
+        p->lines.erase(p->lines.begin() + position);
+      }
+      return;
+    }
     auto* l = As<QListWidget>(list);
     if (l != nullptr && position >= 0 && position < l->count()) delete l->takeItem(position);
   });
@@ -504,7 +656,11 @@ void QtWindow::RemoveLine(Field list, int position) {
 int QtWindow::LineCount(Field list) {
   int count = 0;
   OnGui([&] {
-    if (auto* l = As<QListWidget>(list)) count = l->count();
+    if (Pending* p = PendingOf(list)) {
+      count = static_cast<int>(p->lines.size());
+    } else if (auto* l = As<QListWidget>(list)) {
+      count = l->count();
+    }
   });
   return count;
 }
@@ -567,6 +723,11 @@ void QtWindow::ShowBalloon(std::string_view title, std::string_view text, int ic
 void QtWindow::DrawWindRose(Field field, ImageHandle background, std::string_view text,
                             double angle_degrees, int start_x, int start_y) {
   OnGui([&] {
+    if (Pending* p = PendingOf(field)) {
+      p->rose = RoseDrawing{background, std::string(text), angle_degrees, start_x, start_y};
+      p->picture.reset();
+      return;
+    }
     auto* label = As<QLabel>(field);
     if (label == nullptr || CatalogueEntry(field).kind != FieldKind::kPicture) return;
     const FieldEntry& e = CatalogueEntry(field);

@@ -7,14 +7,20 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "gadget/app/edge_guard.h"
+#include "gadget/window/field_catalogue.h"
 #include "gadget/window/window.h"
 #include "lib/common/balloon.h"
 
+class QGroupBox;
+class QTabWidget;
 class QTimer;
 
 namespace tv {
@@ -30,7 +36,10 @@ class TrayPresenter {
 
 // The gadget window, built from the field catalogue: one widget per field,
 // named after it, at its place and size, with its initial content, font and
-// tooltip. Built hidden, on the GUI thread.
+// tooltip. Built hidden, on the GUI thread. The fields of a detail page are
+// made when the page is first shown (or its widget first asked for): until
+// then what is asked of them is kept and handed to the widgets once made,
+// so that a start-up builds and draws only what it shows.
 //
 // As a Window it may be called from any thread. A call from another thread
 // is carried out on the GUI thread and is complete when it returns: it is
@@ -48,9 +57,12 @@ class QtWindow final : public QObject, public Window {
   QtWindow(const QtWindow&) = delete;
   QtWindow& operator=(const QtWindow&) = delete;
 
-  // The top-level window and the widget of each field (GUI thread).
+  // The top-level window and the widget of each field (GUI thread); the
+  // widget of a field of a page not built yet builds that page.
   QWidget* TopLevel() const;
-  QWidget* Widget(Field field) const;
+  QWidget* Widget(Field field);
+  // Builds every detail page not built yet.
+  void BuildAllPages();
 
   // Where tray tooltips and balloons go. Until it is set they are kept, and
   // handed over when it is.
@@ -101,7 +113,40 @@ class QtWindow final : public QObject, public Window {
     bool abandoned = false;
   };
 
+  // What was asked of a field of a page not built yet.
+  struct RoseDrawing {
+    ImageHandle background;
+    std::string text;
+    double angle_degrees;
+    int start_x;
+    int start_y;
+  };
+  struct TreeEntry {
+    std::string text;
+    ImageHandle image;
+    int level;
+  };
+  struct Pending {
+    std::optional<std::string> text;
+    std::optional<ImageHandle> picture;
+    std::optional<RoseDrawing> rose;  // drawn after the picture, replacing it
+    std::optional<bool> visible;
+    std::optional<std::string> tooltip;
+    std::vector<std::string> rows;
+    std::vector<TreeEntry> tree;
+    std::vector<std::string> lines;
+  };
+
   void Build();
+  // Makes one field's widget under its parent's.
+  void Create(const FieldEntry& e, std::vector<QGroupBox*>& frames);
+  void BuildPage(Field page);
+  void BuildPageAt(int index);
+  // Where the calls on `field` are kept while its page is not built; null
+  // once it is (or for a field outside the pages).
+  Pending* PendingOf(Field field);
+  void ApplyText(Field field, std::string_view text);
+  QWidget* Built(Field field) const;
   // Runs `work` on the GUI thread and waits for it (see the class comment).
   void OnGui(const std::function<void()>& work);
   // Runs the queued calls; asked for by name so that nothing our code
@@ -113,6 +158,11 @@ class QtWindow final : public QObject, public Window {
   W* As(Field field) const;
 
   std::vector<QWidget*> widgets_;
+  std::vector<Field> page_of_;    // per field: its page, GadgetWindow outside the pages
+  std::vector<bool> page_built_;  // per page field
+  std::map<Field, Pending> pending_;
+  QTabWidget* tabs_ = nullptr;
+  QObject* tip_filter_ = nullptr;
   std::vector<bool> blink_shown_;  // per field: the blink last showed it
   std::vector<bool> blinking_;     // per field: it blinks
   // One timer flips every blinking field together; it runs only while one

@@ -155,7 +155,7 @@ class DesktopSuite final : public QObject {
     QAction* entry = app.tray()->Menu()->actions().value(3);
     QVERIFY(entry != nullptr);
     QCOMPARE(entry->text(), QString("Exporter les données récupérées"));
-    auto* log = app.window().TopLevel()->findChild<QListWidget*>("AppLogList");
+    auto* log = qobject_cast<QListWidget*>(app.window().Widget(Field::AppLogList));
 
     // Written on a thread of its own; done once the log says so.
     const auto exported = [&](const QString& line) {
@@ -203,7 +203,7 @@ class DesktopSuite final : public QObject {
     DesktopApp app(config, std::move(options));
     app.Start();
     QVERIFY(WaitStarted(app));
-    auto* log = app.window().TopLevel()->findChild<QListWidget*>("AppLogList");
+    auto* log = qobject_cast<QListWidget*>(app.window().Widget(Field::AppLogList));
     app.tray()->Menu()->actions().value(3)->trigger();
     QVERIFY(log->count() > 0);
     QCOMPARE(log->item(0)->text(),

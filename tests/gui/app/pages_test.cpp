@@ -69,6 +69,7 @@ class PagesSuite final : public QObject {
     DesktopApp app(config, std::move(options));
     app.Start();
 
+    app.window().BuildAllPages();
     QWidget* top = app.window().TopLevel();
     const auto label = [top](const char* name) {
       auto* l = top->findChild<QLabel*>(name);

@@ -101,6 +101,7 @@ class WindowSuite final : public QObject {
  private slots:
   void EveryCatalogueEntryIsAWidgetAsCatalogued() {
     QtWindow window;
+    window.BuildAllPages();
     for (const FieldEntry& e : FieldCatalogue()) {
       const QString name = Q(FieldName(e.id));
       QWidget* w = window.TopLevel()->findChild<QWidget*>(name);
@@ -146,13 +147,83 @@ class WindowSuite final : public QObject {
     }
     // Lists: their columns, the auto ones as wide as their title, the last
     // one stretched.
-    auto* services = window.TopLevel()->findChild<QTableWidget*>("ServiceList");
+    auto* services = qobject_cast<QTableWidget*>(window.Widget(Field::ServiceList));
     QCOMPARE(services->columnCount(), 3);
     QCOMPARE(services->horizontalHeaderItem(1)->text(), QString("Dernière collecte"));
     QCOMPARE(services->columnWidth(0), 70);
     QVERIFY(services->horizontalHeader()->stretchLastSection());
     QCOMPARE(services->selectionBehavior(), QAbstractItemView::SelectRows);
     QVERIFY(services->showGrid());
+  }
+
+  // A page is made when first shown, from what was asked of its fields
+  // until then; the same calls on a page already made give the same widgets.
+  void APageMadeLateShowsWhatWasAskedOfItBefore() {
+    const auto ask = [](QtWindow& w) {
+      w.SetText(Field::BeaufortDesc, "Jolie brise");
+      w.SetTooltip(Field::BeaufortDesc, "force 4");
+      w.SetVisible(Field::WindTabImage, false);
+      w.SetPicture(Field::WindTabImage, kNoImage);
+      w.AppendRow(Field::ServiceList, "HiLow\na\nb");
+      w.InsertRow(Field::ServiceList, 0, "CurrentData\nc\nd");
+      w.AppendRow(Field::ServiceList, "Alarm\ne\nf");
+      w.RemoveRow(Field::ServiceList, 2);
+      w.RemoveRow(Field::ServiceList, 7);  // none: nothing happens
+      for (const char* line : {"un", "deux", "trois"}) w.InsertLine(Field::AppLogList, 0, line);
+      w.RemoveLine(Field::AppLogList, 1);
+      w.InsertLine(Field::AppLogList, 99, "fin");
+      w.ClearTree(Field::HumPeakTree);
+      w.AppendTreeItem(Field::HumPeakTree, "Extérieur", kNoImage, 0);
+      w.AppendTreeItem(Field::HumPeakTree, "Maxi 92 %", kNoImage, 1);
+      w.AppendTreeItem(Field::HumPeakTree, "Mini 40 %", kNoImage, 1);
+    };
+    struct Seen {
+      QString text, tooltip, rows, lines, tree;
+      bool image_hidden, image_empty;
+      int row_count, line_count;
+      bool operator==(const Seen&) const = default;
+    };
+    const auto look = [](QtWindow& w) {
+      Seen seen{};
+      auto* label = qobject_cast<QLabel*>(w.Widget(Field::BeaufortDesc));
+      seen.text = label->text();
+      seen.tooltip = label->toolTip();
+      auto* image = qobject_cast<QLabel*>(w.Widget(Field::WindTabImage));
+      seen.image_hidden = image->isHidden();
+      seen.image_empty = image->pixmap().isNull();
+      auto* table = qobject_cast<QTableWidget*>(w.Widget(Field::ServiceList));
+      for (int r = 0; r < table->rowCount(); ++r) seen.rows += table->item(r, 0)->text() + ";";
+      auto* list = qobject_cast<QListWidget*>(w.Widget(Field::AppLogList));
+      for (int r = 0; r < list->count(); ++r) seen.lines += list->item(r)->text() + ";";
+      auto* tree = qobject_cast<QTreeWidget*>(w.Widget(Field::HumPeakTree));
+      for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        seen.tree += tree->topLevelItem(i)->text(0) + "(" +
+                     QString::number(tree->topLevelItem(i)->childCount()) + ");";
+      }
+      seen.row_count = w.RowCount(Field::ServiceList);
+      seen.line_count = w.LineCount(Field::AppLogList);
+      return seen;
+    };
+    QtWindow early;
+    early.BuildAllPages();
+    ask(early);
+    QtWindow late;
+    QWidget* top = late.TopLevel();
+    QVERIFY2(top->findChild<QLabel*>("BeaufortDesc") == nullptr, "not made before shown");
+    ask(late);
+    QCOMPARE(late.RowCount(Field::ServiceList), 2);
+    QCOMPARE(late.LineCount(Field::AppLogList), 3);
+    QVERIFY2(top->findChild<QListWidget*>("AppLogList") == nullptr, "counted without being made");
+    // Shown through its tab: made, and shown with its page.
+    late.ShowWindow();
+    late.SelectPage(1);
+    QVERIFY(top->findChild<QLabel*>("BeaufortDesc") != nullptr);
+    QVERIFY(top->findChild<QLabel*>("BeaufortDesc")->isVisible());
+    const Seen want = look(early);
+    QCOMPARE(want.rows, QString("CurrentData;HiLow;"));
+    QCOMPARE(want.lines, QString("trois;un;fin;"));
+    QCOMPARE(want.tree, QString("Extérieur(2);"));
+    QVERIFY(look(late) == want);
   }
 
   void TheWindowHasAFixedSizeAndOnlyACloseBox() {
@@ -186,7 +257,7 @@ class WindowSuite final : public QObject {
     }));
     QCOMPARE(seen, QString("21.5"));
     QCOMPARE(rows, 1);
-    auto* list = window.TopLevel()->findChild<QTableWidget*>("ServiceList");
+    auto* list = qobject_cast<QTableWidget*>(window.Widget(Field::ServiceList));
     QCOMPARE(list->item(0, 2)->text(), QString("b"));
   }
 
@@ -204,7 +275,7 @@ class WindowSuite final : public QObject {
         });
       }
     }));
-    QCOMPARE(window.TopLevel()->findChild<QListWidget*>("AppLogList")->count(), 10000);
+    QCOMPARE(qobject_cast<QListWidget*>(window.Widget(Field::AppLogList))->count(), 10000);
   }
 
   void ABlinkStoppedFromAWorkerWhileTheGuiIsBusyDoesNotHang() {
