@@ -22,22 +22,24 @@ wait_for() {
   return 1
 }
 
-# Starts a virtual X server on a free display and exports DISPLAY; $1 names
-# it within $work. The server must also answer a client before it counts as
-# started (under load, a display announced but not reachable was seen); a
-# server that does not is stopped and another one started, three times at
-# most. False when none started within that.
+# Starts a virtual X server and exports DISPLAY; $1 names it within $work.
+# -noreset: by default the server resets when its last client leaves, and a
+# client arriving during that reset is refused ("cannot open display": the
+# check below is such a client, and the tray host came next). Its display
+# number is drawn at random among 100-999 rather than the lowest free one, so
+# that sessions side by side do not take a number another has just given up.
+# It counts as started once a client reaches it and it is still ours; else
+# another number is tried, five times at most. False when none started.
 start_xvfb() {
-  local attempt fifo pid
-  for attempt in 1 2 3; do
-    fifo="$work/display.${1:-x}.$attempt"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  local attempt n pid
+  for attempt in 1 2 3 4 5; do
+    n=$((100 + RANDOM % 900))
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.${1:-x}.$attempt.log" 2>&1 &
     pid=$!
     pids+=($pid)
-    if wait_for 100 test -s "$fifo"; then
-      export DISPLAY=":$(head -n1 "$fifo")"
-      wait_for 100 xwininfo -root && return 0
-    fi
+    export DISPLAY=":$n"
+    if wait_for 100 xwininfo -root && kill -0 "$pid" 2>/dev/null; then return 0; fi
     kill "$pid" 2>/dev/null || true
   done
   return 1

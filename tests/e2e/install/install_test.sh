@@ -76,17 +76,7 @@ stats() {
 sed -i "s/^adresse=.*/adresse=127.0.0.1@$port/; s/^RefreshServices=.*/RefreshServices=1/" \
   "$app/tsk_vnt.ini"
 
-# A virtual X server that answers (another one ending at the same moment may
-# take the socket of a display number with it: then another server).
-for attempt in 1 2 3; do
-  rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  pids+=($!)
-  wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$work/display")"
-  wait_for 20 xwininfo -root && break
-  [ "$attempt" -lt 3 ] || fail "no virtual X server answers"
-done
+start_xvfb install || fail "no virtual X server answers"
 before=$(stats)
 # Started as its menu entry says, inside the unpacked root.
 command=$(sed -n 's/^Exec=//p' "$entry")
