@@ -40,26 +40,34 @@ void ArchiveCatchUp::RunTurn(const BackgroundTurn& turn) {
   try {
     const long long now = parts_.clock.SteadyMillis();
     if (turn.just_connected) {
-      // Whatever happened while the link was down: go and look.
-      pending_ = true;
-      announce_ = true;
-      next_try_ms_ = 0;
+      // Whatever happened while the link was down: go and look. A download
+      // under way goes on, with what it brought so far.
+      Owed* owed = std::get_if<Owed>(&state_);
+      if (owed == nullptr) owed = &state_.emplace<Owed>();
+      owed->cause = Cause::kConnection;
+      owed->not_before_ms = 0;
     }
-    if (!pending_ && now >= next_interval_ms_) pending_ = true;
-    if (!pending_ || now < next_try_ms_) return;
+    if (const auto* level = std::get_if<Level>(&state_)) {
+      if (now < level->next_interval_ms) return;
+      state_.emplace<Owed>().cause = Cause::kInterval;
+    }
+    Owed& owed = std::get<Owed>(state_);
+    if (now < owed.not_before_ms) return;
     if (!EnsureStore()) {
-      next_try_ms_ = now + kArchiveRetryMs;
+      owed.not_before_ms = now + kArchiveRetryMs;
       return;
     }
-    Download(turn);
+    Download(turn, owed);
   } catch (const std::exception&) {
     // Out of memory at worst: the next turn tries again.
-    next_try_ms_ = parts_.clock.SteadyMillis() + kArchiveRetryMs;
+    if (auto* owed = std::get_if<Owed>(&state_)) {
+      owed->not_before_ms = parts_.clock.SteadyMillis() + kArchiveRetryMs;
+    }
   }
 }
 
 bool ArchiveCatchUp::EnsureStore() {
-  if (store_ready_) return true;
+  if (store_open_) return true;
   const StoreStatus opened = parts_.store.Open();
   if (opened == StoreStatus::kCorrupt && parts_.store.IsOpen()) {
     parts_.log("[Archive] : la base d'archive " + parts_.store.path() +
@@ -76,39 +84,39 @@ bool ArchiveCatchUp::EnsureStore() {
     return false;
   }
   StoreFine();
-  ForgetContext();
-  for (const auto& row : latest) Remember(row.stamp);
-  if (!latest.empty()) newest_ = latest.back().stamp;
-  store_ready_ = true;
+  context_.Forget();
+  for (const auto& row : latest) context_.Remember(row.stamp);
+  store_open_ = true;
   return true;
 }
 
-void ArchiveCatchUp::Download(const BackgroundTurn& turn) {
+void ArchiveCatchUp::Download(const BackgroundTurn& turn, Owed& owed) {
   StationDateTime after_time;
   const StationDateTime* after = nullptr;
-  if (newest_) {
-    after_time = UnpackConsoleStamp(*newest_);
+  const std::optional<ConsoleStamp> newest = context_.newest();
+  if (newest) {
+    after_time = UnpackConsoleStamp(*newest);
     after = &after_time;
-    RewindContextTo(*newest_);
+    context_.RewindTo(*newest);
   }
   const long long turn_start = parts_.clock.SteadyMillis();
-  bool first_page = true;
+  int pages_handed = 0;
   bool yielded = false;
   bool store_failed = false;
   const int code = parts_.source.Download(after, [&](const ArchivePage& page) {
-    if (first_page && page.WholeMemory != 0) {
+    if (pages_handed++ == 0 && page.WholeMemory != 0) {
       // The console starts again from its oldest record: the records
       // before it in memory order are not the ones last stored.
       if (after != nullptr) {
         parts_.log("[Archive] : la console n'a pas retrouvé son enregistrement du " +
-                   FormatConsoleStamp(*newest_) +
+                   FormatConsoleStamp(*newest) +
                    " ; toute sa mémoire est relue, les enregistrements déjà conservés sont "
                    "ignorés");
       }
-      ForgetContext();
+      context_.Forget();
     }
-    first_page = false;
-    if (!StorePage(page)) {
+    const std::optional<int> added = StorePage(page, owed.tally);
+    if (!added) {
       store_failed = true;
       return false;
     }
@@ -117,7 +125,7 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn) {
     // from the first passage of a repeated stamp, or its whole memory) does
     // not end the turn: asked again, it would come again.
     const bool more = page.Index + 1 < page.Pages;
-    const bool moved_on = page_added_ > 0 || page.Status != kResultOk;
+    const bool moved_on = *added > 0 || page.Status != kResultOk;
     if (more && ((moved_on && turn.should_yield && turn.should_yield()) ||
                  parts_.clock.SteadyMillis() - turn_start >= kTurnBudgetMs)) {
       yielded = true;
@@ -127,32 +135,31 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn) {
   });
   const long long now = parts_.clock.SteadyMillis();
   if (store_failed) {
-    next_try_ms_ = now + kArchiveRetryMs;
+    owed.not_before_ms = now + kArchiveRetryMs;
     return;
   }
   if (code != kResultOk) {
-    if (code != last_download_code_) {
+    if (code != said_.download_failure) {
       parts_.log("[Archive] : téléchargement de l'archive de la console interrompu (" +
                  ResultCodeText(code) +
                  ") ; il reprendra après le dernier enregistrement conservé");
     }
-    last_download_code_ = code;
-    next_try_ms_ = now + kArchiveRetryMs;
+    said_.download_failure = code;
+    owed.not_before_ms = now + kArchiveRetryMs;
     return;
   }
-  last_download_code_ = kResultOk;
-  if (!yielded) Finish();
+  said_.download_failure = kResultOk;
+  if (!yielded) Finish(owed);
 }
 
-bool ArchiveCatchUp::StorePage(const ArchivePage& page) {
-  page_added_ = 0;
-  undecoded_ += std::max(page.Undecoded, 0);
+std::optional<int> ArchiveCatchUp::StorePage(const ArchivePage& page, Tally& tally) {
+  tally.undecoded += std::max(page.Undecoded, 0);
   if (page.Status != kResultOk) {
     parts_.log("[Archive] : la page " + std::to_string(page.Index + 1) + " sur " +
                std::to_string(page.Pages) +
                " de l'archive reste illisible après plusieurs essais ; ses enregistrements sont "
                "ignorés");
-    return true;
+    return 0;
   }
   const int count = std::clamp(page.Count, 0, 5);
   std::vector<HistoryRow> rows;
@@ -165,25 +172,24 @@ bool ArchiveCatchUp::StorePage(const ArchivePage& page) {
     const ArchiveRecord& record = page.Records[i];
     const auto stamp = PackConsoleStamp(record.Stamp);
     if (!stamp) {
-      ++undecoded_;
+      ++tally.undecoded;
       continue;
     }
     HistoryRow row;
     row.stamp = *stamp;
-    const auto seen = recent_counts_.find(*stamp);
-    row.occurrence = (seen == recent_counts_.end() ? 0 : seen->second) + in_page[*stamp]++;
+    row.occurrence = context_.Occurrences(*stamp) + in_page[*stamp]++;
     row.utc = ConsoleStampToUtc(row.stamp, row.occurrence);
     row.values = ConvertArchiveRecord(record);
-    if (row.utc > now_s + kFutureStampSeconds && !future_seen_) {
-      future_seen_ = true;
-      if (!future_logged_) {
+    if (row.utc > now_s + kFutureStampSeconds && !tally.console_ahead) {
+      tally.console_ahead = true;
+      if (!said_.console_ahead) {
         parts_.log(
             "[Archive] : l'horloge de la console est en avance : un enregistrement est "
             "daté du " +
             FormatConsoleStamp(row.stamp) +
             " ; il est conservé tel quel, réglez l'horloge "
             "de la console");
-        future_logged_ = true;
+        said_.console_ahead = true;
       }
     }
     rows.push_back(row);
@@ -196,85 +202,86 @@ bool ArchiveCatchUp::StorePage(const ArchivePage& page) {
                " et une nouvelle est commencée");
   } else if (status != StoreStatus::kOk) {
     StoreTrouble(status);
-    return false;
+    return std::nullopt;
   } else {
     StoreFine();
   }
-  for (const auto& row : rows) {
-    Remember(row.stamp);
-    newest_ = row.stamp;
-  }
-  page_added_ = added;
+  for (const auto& row : rows) context_.Remember(row.stamp);
   if (added > 0) {
-    if (added_ == 0) first_added_ = rows.front().stamp;
-    last_added_ = rows.back().stamp;
-    added_ += added;
+    if (tally.added == 0) tally.first_added = rows.front().stamp;
+    tally.last_added = rows.back().stamp;
+    tally.added += added;
   }
-  return true;
+  return added;
 }
 
-void ArchiveCatchUp::Finish() {
-  if (announce_ && added_ > 0) {
-    parts_.log("[Archive] : " + std::to_string(added_) +
-               (added_ == 1 ? " enregistrement de la console conservé (du "
-                            : " enregistrements de la console conservés (du ") +
-               FormatConsoleStamp(first_added_) + " au " + FormatConsoleStamp(last_added_) + ")");
+void ArchiveCatchUp::Finish(const Owed& owed) {
+  const Tally& tally = owed.tally;
+  if (owed.cause == Cause::kConnection && tally.added > 0) {
+    parts_.log("[Archive] : " + std::to_string(tally.added) +
+               (tally.added == 1 ? " enregistrement de la console conservé (du "
+                                 : " enregistrements de la console conservés (du ") +
+               FormatConsoleStamp(tally.first_added) + " au " +
+               FormatConsoleStamp(tally.last_added) + ")");
   }
-  if (undecoded_ > 0) {
-    parts_.log("[Archive] : " + std::to_string(undecoded_) +
-               (undecoded_ == 1 ? " enregistrement illisible ignoré"
-                                : " enregistrements illisibles ignorés"));
+  if (tally.undecoded > 0) {
+    parts_.log("[Archive] : " + std::to_string(tally.undecoded) +
+               (tally.undecoded == 1 ? " enregistrement illisible ignoré"
+                                     : " enregistrements illisibles ignorés"));
   }
-  if (!future_seen_) future_logged_ = false;
-  future_seen_ = false;
-  added_ = 0;
-  undecoded_ = 0;
-  pending_ = false;
-  announce_ = false;
+  // A download that met no record from the future lets the next one say it again.
+  if (!tally.console_ahead) said_.console_ahead = false;
   int period = parts_.archive_period_minutes ? parts_.archive_period_minutes() : 0;
   if (period <= 0) period = kDefaultPeriodMinutes;
-  next_interval_ms_ = parts_.clock.SteadyMillis() + static_cast<long long>(period) * 60'000;
+  // Ends the Owed state, and the tally with it.
+  state_ = Level{parts_.clock.SteadyMillis() + static_cast<long long>(period) * 60'000};
 }
 
 void ArchiveCatchUp::StoreTrouble(StoreStatus status) {
   // A store that failed is opened afresh next time.
-  if (status != StoreStatus::kBusy) store_ready_ = false;
-  if (store_fault_ == status) return;
-  store_fault_ = status;
+  if (status != StoreStatus::kBusy) store_open_ = false;
+  if (said_.store_trouble == status) return;
+  said_.store_trouble = status;
   parts_.log(StoreTroubleText(status, parts_.store));
 }
 
 void ArchiveCatchUp::StoreFine() {
-  if (!store_fault_) return;
-  store_fault_.reset();
+  if (!said_.store_trouble) return;
+  said_.store_trouble.reset();
   parts_.log("[Archive] : la base d'archive " + parts_.store.path() + " est de nouveau accessible");
 }
 
-void ArchiveCatchUp::Remember(ConsoleStamp stamp) {
+void catch_up::StampContext::Remember(ConsoleStamp stamp) {
+  newest_ = stamp;
   recent_.push_back(stamp);
-  ++recent_counts_[stamp];
+  ++counts_[stamp];
   if (static_cast<int>(recent_.size()) <= kStampContextRecords) return;
   const ConsoleStamp oldest = recent_.front();
   recent_.pop_front();
-  if (--recent_counts_[oldest] == 0) recent_counts_.erase(oldest);
+  if (--counts_[oldest] == 0) counts_.erase(oldest);
 }
 
 // The console sends the records after the first one in its memory that
 // carries the stamp asked for. When that stamp came more than once (the
 // repeated hour), the records after its first passage come again: the
 // numbering goes on from there, so that they get the keys they have.
-void ArchiveCatchUp::RewindContextTo(ConsoleStamp stamp) {
+void catch_up::StampContext::RewindTo(ConsoleStamp stamp) {
   const auto first = std::find(recent_.begin(), recent_.end(), stamp);
   if (first == recent_.end()) return;
   for (auto it = first + 1; it != recent_.end(); ++it) {
-    if (--recent_counts_[*it] == 0) recent_counts_.erase(*it);
+    if (--counts_[*it] == 0) counts_.erase(*it);
   }
   recent_.erase(first + 1, recent_.end());
 }
 
-void ArchiveCatchUp::ForgetContext() {
+void catch_up::StampContext::Forget() {
   recent_.clear();
-  recent_counts_.clear();
+  counts_.clear();
+}
+
+int catch_up::StampContext::Occurrences(ConsoleStamp stamp) const {
+  const auto seen = counts_.find(stamp);
+  return seen == counts_.end() ? 0 : seen->second;
 }
 
 }  // namespace tv

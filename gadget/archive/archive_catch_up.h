@@ -7,12 +7,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "gadget/archive/archive_source.h"
 #include "gadget/archive/archive_store.h"
 #include "gadget/engine/collection_engine.h"
 #include "lib/common/clock.h"
+#include "lib/station/result_codes.h"
 
 namespace tv {
 
@@ -41,6 +43,67 @@ struct ArchiveCatchUpParts {
   std::function<int()> archive_period_minutes = {};
 };
 
+namespace catch_up {
+
+// The records of the console's memory order last stored, to number the
+// ones that share a stamp, and the newest one, to download after it.
+class StampContext {
+ public:
+  void Remember(ConsoleStamp stamp);
+  // Memory order is lost (the console sends its whole memory again); the
+  // newest record stays.
+  void Forget();
+  void RewindTo(ConsoleStamp stamp);
+  // How many records carrying `stamp` are remembered.
+  int Occurrences(ConsoleStamp stamp) const;
+  const std::optional<ConsoleStamp>& newest() const { return newest_; }
+
+ private:
+  std::optional<ConsoleStamp> newest_;
+  std::deque<ConsoleStamp> recent_;
+  std::map<ConsoleStamp, int> counts_;
+};
+
+// What the download owed so far brought, over its turns.
+struct Tally {
+  long long added = 0;
+  ConsoleStamp first_added = 0;
+  ConsoleStamp last_added = 0;
+  long long undecoded = 0;
+  // A record stamped later than the computer's clock allows came.
+  bool console_ahead = false;
+};
+
+// Why a download is owed. After a start or a reconnection the log says
+// what it brought; the download of each archive interval is quiet.
+enum class Cause { kConnection, kInterval };
+
+// A download is owed: it goes on turn after turn until it has run to the
+// end of the console's memory.
+struct Owed {
+  Cause cause = Cause::kConnection;
+  // Steady milliseconds before which nothing is tried (after a failure);
+  // 0: at the next turn.
+  long long not_before_ms = 0;
+  Tally tally;
+};
+
+// Level with the console: nothing is owed until the next archive interval
+// or reconnection.
+struct Level {
+  long long next_interval_ms = 0;
+};
+
+// What the log last said of each trouble, so that each is said once per
+// change.
+struct Said {
+  std::optional<StoreStatus> store_trouble;
+  int download_failure = kResultOk;
+  bool console_ahead = false;
+};
+
+}  // namespace catch_up
+
 // Keeps the store level with the console's archive. Each turn on the
 // collection thread, when a download is owed (at start, after each
 // reconnection, once per archive interval, and until one completes), it asks
@@ -59,38 +122,30 @@ class ArchiveCatchUp {
 
   // True when the last download ran to the end of the console's memory and
   // nothing is owed until the next interval or reconnection.
-  bool UpToDate() const { return !pending_; }
+  bool UpToDate() const { return std::holds_alternative<Level>(state_); }
 
  private:
+  using Cause = catch_up::Cause;
+  using Owed = catch_up::Owed;
+  using Level = catch_up::Level;
+  using Tally = catch_up::Tally;
+
+  // True once the store is open and its newest records read into the
+  // context (a store that failed is opened afresh).
   bool EnsureStore();
-  void Download(const BackgroundTurn& turn);
-  bool StorePage(const ArchivePage& page);
-  void Finish();
+  void Download(const BackgroundTurn& turn, Owed& owed);
+  // The page stored: the records it added, or nullopt when the store failed.
+  std::optional<int> StorePage(const ArchivePage& page, Tally& tally);
+  // The download ran to the end: what it brought is said, Level follows.
+  void Finish(const Owed& owed);
   void StoreTrouble(StoreStatus status);
   void StoreFine();
-  void Remember(ConsoleStamp stamp);
-  void ForgetContext();
-  void RewindContextTo(ConsoleStamp stamp);
 
   ArchiveCatchUpParts parts_;
-  bool store_ready_ = false;
-  bool pending_ = true;
-  bool announce_ = true;
-  long long next_try_ms_ = 0;
-  long long next_interval_ms_ = 0;
-  std::optional<ConsoleStamp> newest_;
-  std::deque<ConsoleStamp> recent_;
-  std::map<ConsoleStamp, int> recent_counts_;
-  std::optional<StoreStatus> store_fault_;
-  int last_download_code_ = kResultOk;
-  // What the download owed so far brought, over its turns.
-  long long added_ = 0;
-  ConsoleStamp first_added_ = 0;
-  ConsoleStamp last_added_ = 0;
-  long long undecoded_ = 0;
-  bool future_seen_ = false;
-  bool future_logged_ = false;
-  int page_added_ = 0;  // records the last page added
+  std::variant<Owed, Level> state_{Owed{}};
+  bool store_open_ = false;
+  catch_up::StampContext context_;
+  catch_up::Said said_;
 };
 
 }  // namespace tv
