@@ -46,6 +46,7 @@ void ArchiveCatchUp::RunTurn(const BackgroundTurn& turn) {
       if (owed == nullptr) owed = &state_.emplace<Owed>();
       owed->cause = Cause::kConnection;
       owed->not_before_ms = 0;
+      owed->fruitless_failures = 0;
     }
     if (const auto* level = std::get_if<Level>(&state_)) {
       if (now < level->next_interval_ms) return;
@@ -145,10 +146,16 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn, Owed& owed) {
                  ") ; il reprendra après le dernier enregistrement conservé");
     }
     said_.download_failure = code;
-    owed.not_before_ms = now + kArchiveRetryMs;
+    // A download cut on a line that stays open (a page lost, the console
+    // silent for a moment) goes on at the next turn, from the last record
+    // stored; one that keeps failing before its first page waits.
+    owed.fruitless_failures = pages_handed > 0 ? 0 : owed.fruitless_failures + 1;
+    owed.not_before_ms =
+        owed.fruitless_failures >= kQuickDownloadRetries ? now + kArchiveRetryMs : 0;
     return;
   }
   said_.download_failure = kResultOk;
+  owed.fruitless_failures = 0;
   if (!yielded) Finish(owed);
 }
 

@@ -26,9 +26,13 @@ inline constexpr int kStampContextRecords = 3000;
 // engine closes the link after a cycle of more than 3 s, and a catch-up
 // that kept the thread longer would make the link come and go in the window.
 inline constexpr long long kTurnBudgetMs = 2000;
-// Wait (steady time) before a store or download that failed is tried again, when no
-// reconnection comes first.
+// Wait (steady time) before a store that failed is opened or written again,
+// when no reconnection comes first. A download that failed is tried again at
+// the next turn (the engine gives none after a cycle whose services all
+// failed: the link is opened afresh), unless kQuickDownloadRetries in a row
+// failed before handing over a page: the next one waits this long too.
 inline constexpr long long kArchiveRetryMs = 60'000;
+inline constexpr int kQuickDownloadRetries = 3;
 // A record stamped this much later than the computer's clock says that the
 // console's clock is ahead.
 inline constexpr long long kFutureStampSeconds = 600;
@@ -82,9 +86,11 @@ enum class Cause { kConnection, kInterval };
 // end of the console's memory.
 struct Owed {
   Cause cause = Cause::kConnection;
-  // Steady milliseconds before which nothing is tried (after a failure);
-  // 0: at the next turn.
+  // Steady milliseconds before which nothing is tried (after a store
+  // failure, or downloads that kept failing); 0: at the next turn.
   long long not_before_ms = 0;
+  // Downloads in a row that failed before handing over a page.
+  int fruitless_failures = 0;
   Tally tally;
 };
 

@@ -5,7 +5,9 @@
 
 #include <functional>
 #include <set>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "tests/unit/archive/archive_test_support.h"
 
@@ -87,6 +89,44 @@ TEST(ArchiveCatchUp, StoresEveryRecordOnceWhateverTheDownloadMeets) {
     rig.Turn(true);
     EXPECT_EQ(rig.Rows().size(), stored.size()) << row.legend;
     EXPECT_EQ(rig.log.size(), lines) << row.legend;
+  }
+}
+
+TEST(ArchiveCatchUp, ADownloadCutOnALinkThatStaysOpenGoesOnAtTheNextRound) {
+  ZoneScope zone("Europe/Paris");
+  struct Row {
+    const char* legend;
+    int cut_at_page;
+    int failing_after_cut;  // downloads failing before their first page, after the cut
+    // Downloads asked at each round of 5 s after the first, the console
+    // answering the collection each time.
+    std::vector<int> downloads;
+  };
+  const Row rows[] = {
+      {"a page lost: the next round goes on", 40, 0, {2}},
+      {"the console silent for a round, then answering", 40, 1, {2, 3}},
+      {"a silent console asked three times, then after a minute", 40, 3, {2, 3, 4, 4, 4}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.legend);
+    Rig rig;
+    rig.source.memory = Series(202606181000, 864);
+    rig.source.cut_at_page = row.cut_at_page;
+    rig.Turn(true);
+    ASSERT_EQ(rig.Rows().size(), static_cast<std::size_t>(row.cut_at_page) * 5);
+    rig.source.failing_downloads = row.failing_after_cut;
+    for (std::size_t round = 0; round < row.downloads.size(); ++round) {
+      rig.clock.Advance(std::chrono::seconds{5});
+      rig.Turn();
+      EXPECT_EQ(rig.source.downloads, row.downloads[round]) << "round " << round + 1;
+    }
+    if (!rig.catch_up.UpToDate()) {
+      rig.clock.Advance(std::chrono::milliseconds{kArchiveRetryMs});
+      rig.Turn();
+    }
+    EXPECT_TRUE(rig.catch_up.UpToDate());
+    EXPECT_EQ(rig.Rows().size(), 864u);
+    EXPECT_EQ(rig.LinesWith("interrompu"), 1);
   }
 }
 

@@ -84,6 +84,8 @@ class FakeArchiveSource final : public ArchiveSource {
   // lost) before handing over page `cut_at_page`, once.
   std::vector<int> bad_pages;
   int cut_at_page = -1;
+  // Downloads to come that fail before their first page (the console silent).
+  int failing_downloads = 0;
   // Records to mark undecoded in the first page: counted, not handed over.
   int undecoded_first_page = 0;
   int downloads = 0;
@@ -105,6 +107,10 @@ class FakeArchiveSource final : public ArchiveSource {
       }
     }
     whole_memory.push_back(whole);
+    if (failing_downloads > 0) {
+      --failing_downloads;
+      return kResultCommError;
+    }
     const std::size_t left = memory.size() - start;
     const int pages = static_cast<int>((left + 4) / 5);
     for (int p = 0; p < pages; ++p) {
