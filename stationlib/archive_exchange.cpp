@@ -35,18 +35,26 @@ std::int16_t ReceivePages(ConsoleLink& link, ArchivePageDecoder& decoder, int pa
   VantageArchivePage out{};
   for (int index = 0; index < pages; ++index) {
     bool good = false;
-    for (int ask = 0; ask <= link.timings().crc_retries && !good; ++ask) {
-      if (ask > 0 && !link.SendBytes("NAK page", kNakByte)) return VP_ERR_COMM;
+    // A NAK answers only a page that failed its CRC: after the ACK sent
+    // again the console sends the next page unasked.
+    bool damaged = false;
+    for (int ask = 0; ask <= link.timings().crc_retries && !good;) {
+      if (damaged && !link.SendBytes("NAK page", kNakByte)) return VP_ERR_COMM;
       const LinkError e = link.ReadBlock("archive page " + std::to_string(index), page);
       if (e != LinkError::kNone) {
         Cancel(link);
         return VP_ERR_COMM;
       }
-      if (!ArchivePageValid(page)) continue;
+      damaged = !ArchivePageValid(page);
+      if (damaged) {
+        ++ask;
+        continue;
+      }
       if (page == previous) {
         // The page acknowledged last, sent again: the ACK was lost on the way.
+        // Only once in a row, so that a console repeating itself cannot hold
+        // the download for ever.
         if (!link.SendBytes("ACK again", kAckByte)) return VP_ERR_COMM;
-        --ask;
         previous.clear();
         continue;
       }

@@ -1,15 +1,22 @@
 // The archive record and page decoders against records written here from the
 // record table: every dash, both ends of the ranges, both revisions, and the
-// rules that tell which records of a page are new.
+// rules that tell which records of a page are new; and the page exchange of
+// the download against a scripted console.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <functional>
+#include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
+#include "protocol/commands.h"
 #include "protocol/crc.h"
 #include "protocol/packets.h"
 #include "stationlib/archive_decoder.h"
+#include "stationlib/archive_exchange.h"
+#include "tests/unit/stationlib/scripted_console.h"
 
 namespace tv::stationlib {
 namespace {
@@ -320,6 +327,74 @@ TEST(ArchivePageDecoder, DamagedPagesAndStamps) {
   ASSERT_TRUE(stamp.has_value());
   EXPECT_EQ(stamp->date, kDate);
   EXPECT_EQ(stamp->time, 1330);
+}
+
+// A console that sends its pages after DMPAFT and takes each ACK after a
+// page as the go-ahead for the next one, but for the pages whose ACK is
+// lost on the line: it never saw the ACK and sends the same page again.
+TEST(ArchiveDownload, APageSentAgainForALostAckIsHandedOverOnce) {
+  struct Row {
+    const char* legend;
+    std::set<int> ack_lost;  // pages whose first ACK never reaches the console
+    // Of those, the pages whose copy sent again arrives damaged first (NAK).
+    std::set<int> damaged_again;
+  } rows[] = {
+      {"every ACK arrives", {}, {}},
+      {"the ACK of the first page lost", {0}, {}},
+      {"the ACKs of two pages in a row lost", {1, 2}, {}},
+      {"an ACK lost, the page sent again damaged, then good", {1}, {1}},
+  };
+  const std::vector<std::array<int, 5>> times = {{{1000, 1005, 1010, 1015, 1020}},
+                                                 {{1025, 1030, 1035, 1040, 1045}},
+                                                 {{1050, 1055, 1100, 1105, 1110}},
+                                                 {{1115, 1120, 1125, 1130, 1135}}};
+  const int pages = static_cast<int>(times.size());
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.legend);
+    std::vector<std::string> writes;
+    int sent = -1;  // the page last sent
+    std::set<int> lost = row.ack_lost;
+    std::set<int> damaged = row.damaged_again;
+    const auto page_text = [&](int index, bool damage = false) {
+      auto page =
+          MakePage(times[static_cast<std::size_t>(index)], static_cast<std::uint8_t>(index));
+      if (damage) page[10] ^= 0x01;
+      return std::string(page.begin(), page.end());
+    };
+    auto stream = std::make_unique<ScriptedConsole>(
+        [&](const std::string& w) -> std::string {
+          if (w == "\n") return "\n\r";
+          if (w == std::string(proto::kCmdDmpAft) + "\n") return "\x06";
+          if (w.size() == proto::kArchiveStampSize + proto::kCrcSize) {
+            std::vector<std::uint8_t> announce{static_cast<std::uint8_t>(pages), 0, 0, 0};
+            proto::AppendCrc(announce);
+            return "\x06" + std::string(announce.begin(), announce.end());
+          }
+          if (w == "\x06") {
+            if (sent >= 0 && lost.erase(sent) > 0) return page_text(sent, damaged.erase(sent) > 0);
+            return sent + 1 < pages ? page_text(++sent) : "";
+          }
+          if (w == "\x15" && sent >= 0) return page_text(sent);
+          return "";
+        },
+        &writes);
+    ConsoleLink link(std::move(stream));
+    std::vector<int> got;
+    const auto sink = [](void* context, const VantageArchivePage* page) -> std::int32_t {
+      auto& out = *static_cast<std::vector<int>*>(context);
+      for (int i = 0; i < page->Count; ++i) out.push_back(page->Records[i].TimeStamp);
+      return 0;
+    };
+    EXPECT_EQ(DownloadArchivePages(link, kClickMm, std::nullopt, sink, &got), VP_OK);
+    std::vector<int> expected;
+    for (const auto& page : times) expected.insert(expected.end(), page.begin(), page.end());
+    EXPECT_EQ(got, expected) << "each record once, in order";
+    EXPECT_EQ(sent, pages - 1) << "every page asked for";
+    int naks = 0;
+    for (const auto& w : writes) naks += w == "\x15" ? 1 : 0;
+    EXPECT_EQ(naks, static_cast<int>(row.damaged_again.size()))
+        << "a NAK for each damaged page, none for a good one sent again";
+  }
 }
 
 }  // namespace
