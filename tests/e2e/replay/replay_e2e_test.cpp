@@ -28,8 +28,9 @@ bool Contains(const std::vector<std::string>& lines, const std::string& prefix) 
 
 struct Row {
   const char* legend;
-  const char* name;    // tests/fixtures/recordings/<name>.rec and .expected
-  bool link_reopened;  // the fault cost the link: a fresh connection followed
+  const char* name;      // tests/fixtures/recordings/<name>.rec and .expected
+  bool link_reopened;    // the fault cost the link: a fresh connection followed
+  bool archive = false;  // the archive download session
 };
 
 const Row kRows[] = {
@@ -37,6 +38,9 @@ const Row kRows[] = {
     {"one LOOP block failing its CRC, resent after NAK", "bad_crc", false},
     {"connection dropped in the middle of the HILOWS block", "drop_mid", true},
     {"noise in place of the alarm block's reply", "garbage", false},
+    {"an archive download, one page failing its CRC, resent after NAK", "archive", false, true},
+    {"connection dropped in the middle of an archive page: resumed after the last record",
+     "archive_drop", true, true},
 };
 
 TEST(Replay, RecordedSessionsGiveTheRecordedResults) {
@@ -48,7 +52,9 @@ TEST(Replay, RecordedSessionsGiveTheRecordedResults) {
     tv::testing::SimulatorProcess sim;
     std::string error;
     ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0", "--replay", base + ".rec"}, &error)) << error;
-    const auto lines = tv::testing::RunSessionScript(std::to_string(sim.tcp_port()), "127.0.0.1");
+    const std::string port = std::to_string(sim.tcp_port());
+    const auto lines = row.archive ? tv::testing::RunArchiveSessionScript(port, "127.0.0.1")
+                                   : tv::testing::RunSessionScript(port, "127.0.0.1");
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(Contains(lines, "reopen"), row.link_reopened);
     EXPECT_EQ(lines.back().rfind("current 1 ", 0), 0u) << "the last load succeeds";
