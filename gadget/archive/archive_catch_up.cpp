@@ -71,9 +71,7 @@ bool ArchiveCatchUp::EnsureStore() {
   if (store_open_) return true;
   const StoreStatus opened = parts_.store.Open();
   if (opened == StoreStatus::kCorrupt && parts_.store.IsOpen()) {
-    parts_.log("[Archive] : la base d'archive " + parts_.store.path() +
-               " était endommagée ; elle est mise de côté sous " + parts_.store.set_aside_path() +
-               " et une nouvelle est commencée");
+    StoreReplaced();
   } else if (opened != StoreStatus::kOk) {
     StoreTrouble(opened);
     return false;
@@ -103,7 +101,7 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn, Owed& owed) {
   const long long turn_start = parts_.clock.SteadyMillis();
   int pages_handed = 0;
   bool yielded = false;
-  bool store_failed = false;
+  std::optional<PageStored::Outcome> stopped;  // by the store
   const int code = parts_.source.Download(after, [&](const ArchivePage& page) {
     if (pages_handed++ == 0 && page.WholeMemory != 0) {
       // The console starts again from its oldest record: the records
@@ -116,9 +114,9 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn, Owed& owed) {
       }
       context_.Forget();
     }
-    const std::optional<int> added = StorePage(page, owed.tally);
-    if (!added) {
-      store_failed = true;
+    const PageStored stored = StorePage(page, owed.tally);
+    if (stored.outcome != PageStored::Outcome::kStored) {
+      stopped = stored.outcome;
       return false;
     }
     // After the last page announced the download is done anyway. A page
@@ -126,7 +124,7 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn, Owed& owed) {
     // from the first passage of a repeated stamp, or its whole memory) does
     // not end the turn: asked again, it would come again.
     const bool more = page.Index + 1 < page.Pages;
-    const bool moved_on = *added > 0 || page.Status != kResultOk;
+    const bool moved_on = stored.added > 0 || page.Status != kResultOk;
     if (more && ((moved_on && turn.should_yield && turn.should_yield()) ||
                  parts_.clock.SteadyMillis() - turn_start >= kTurnBudgetMs)) {
       yielded = true;
@@ -135,8 +133,13 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn, Owed& owed) {
     return true;
   });
   const long long now = parts_.clock.SteadyMillis();
-  if (store_failed) {
+  if (stopped == PageStored::Outcome::kStoreFailed) {
     owed.not_before_ms = now + kArchiveRetryMs;
+    return;
+  }
+  if (stopped == PageStored::Outcome::kStoreReplaced) {
+    // The new store gets the console's whole memory, from the next turn on.
+    owed.not_before_ms = 0;
     return;
   }
   if (code != kResultOk) {
@@ -159,14 +162,14 @@ void ArchiveCatchUp::Download(const BackgroundTurn& turn, Owed& owed) {
   if (!yielded) Finish(owed);
 }
 
-std::optional<int> ArchiveCatchUp::StorePage(const ArchivePage& page, Tally& tally) {
+catch_up::PageStored ArchiveCatchUp::StorePage(const ArchivePage& page, Tally& tally) {
   tally.undecoded += std::max(page.Undecoded, 0);
   if (page.Status != kResultOk) {
     parts_.log("[Archive] : la page " + std::to_string(page.Index + 1) + " sur " +
                std::to_string(page.Pages) +
                " de l'archive reste illisible après plusieurs essais ; ses enregistrements sont "
                "ignorés");
-    return 0;
+    return {};
   }
   const int count = std::clamp(page.Count, 0, 5);
   std::vector<HistoryRow> rows;
@@ -203,23 +206,33 @@ std::optional<int> ArchiveCatchUp::StorePage(const ArchivePage& page, Tally& tal
   }
   int added = 0;
   const StoreStatus status = parts_.store.Add(rows, &added);
-  if (status == StoreStatus::kCorrupt && parts_.store.IsOpen()) {
-    parts_.log("[Archive] : la base d'archive " + parts_.store.path() +
-               " était endommagée ; elle est mise de côté sous " + parts_.store.set_aside_path() +
-               " et une nouvelle est commencée");
+  const bool replaced = status == StoreStatus::kCorrupt && parts_.store.IsOpen();
+  if (replaced) {
+    // The page went into the new store.
+    StoreReplaced();
   } else if (status != StoreStatus::kOk) {
     StoreTrouble(status);
-    return std::nullopt;
+    return {.outcome = PageStored::Outcome::kStoreFailed};
   } else {
     StoreFine();
+    for (const auto& row : rows) context_.Remember(row.stamp);
   }
-  for (const auto& row : rows) context_.Remember(row.stamp);
   if (added > 0) {
     if (tally.added == 0) tally.first_added = rows.front().stamp;
     tally.last_added = rows.back().stamp;
     tally.added += added;
   }
-  return added;
+  return {.outcome = replaced ? PageStored::Outcome::kStoreReplaced : PageStored::Outcome::kStored,
+          .added = added};
+}
+
+void ArchiveCatchUp::StoreReplaced() {
+  parts_.log("[Archive] : la base d'archive " + parts_.store.path() +
+             " était endommagée ; elle est mise de côté sous " + parts_.store.set_aside_path() +
+             " et une nouvelle est commencée");
+  // Nothing of what was stored is in the new store: the next download asks
+  // for the console's whole memory.
+  context_ = {};
 }
 
 void ArchiveCatchUp::Finish(const Owed& owed) {

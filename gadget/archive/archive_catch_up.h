@@ -100,6 +100,19 @@ struct Level {
   long long next_interval_ms = 0;
 };
 
+// What became of a page handed to the store, and the records it added.
+struct PageStored {
+  enum class Outcome {
+    kStored,
+    kStoreFailed,
+    // The store was found damaged, set aside and a new one started: the
+    // page is in the new one.
+    kStoreReplaced,
+  };
+  Outcome outcome = Outcome::kStored;
+  int added = 0;
+};
+
 // What the log last said of each trouble, so that each is said once per
 // change.
 struct Said {
@@ -135,16 +148,18 @@ class ArchiveCatchUp {
   using Owed = catch_up::Owed;
   using Level = catch_up::Level;
   using Tally = catch_up::Tally;
+  using PageStored = catch_up::PageStored;
 
   // True once the store is open and its newest records read into the
   // context (a store that failed is opened afresh).
   bool EnsureStore();
   void Download(const BackgroundTurn& turn, Owed& owed);
-  // The page stored: the records it added, or nullopt when the store failed.
-  std::optional<int> StorePage(const ArchivePage& page, Tally& tally);
+  PageStored StorePage(const ArchivePage& page, Tally& tally);
   // The download ran to the end: what it brought is said, Level follows.
   void Finish(const Owed& owed);
   void StoreTrouble(StoreStatus status);
+  // The store was set aside and a new one started.
+  void StoreReplaced();
   void StoreFine();
 
   ArchiveCatchUpParts parts_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -205,6 +206,25 @@ TEST(ArchiveCatchUp, GivesTheThreadBackAfterEachPageAndFollowsTheConsole) {
   rig.Turn(true);
   EXPECT_EQ(rig.Rows().size(), 104u);
   EXPECT_EQ(rig.LinesWith("en avance"), 1);
+}
+
+TEST(ArchiveCatchUp, AStoreDamagedUnderwayIsReplacedByOneWithAllTheConsoleHolds) {
+  ZoneScope zone("Europe/Paris");
+  Rig rig;
+  rig.source.memory = Series(202606200000, 50);
+  rig.Turn(true);
+  ASSERT_EQ(rig.Rows().size(), 50u);
+  rig.store.Close();
+  {
+    std::fstream file(rig.store.path(), std::ios::in | std::ios::out | std::ios::binary);
+    for (int i = 0; i < 4096; ++i) file.put(static_cast<char>(0x5A ^ i));
+  }
+  rig.source.memory.push_back(Series(202606200410, 1)[0]);
+  rig.clock.Advance(std::chrono::minutes{5});
+  for (int turn = 0; turn < 3; ++turn) rig.Turn();
+  EXPECT_TRUE(rig.catch_up.UpToDate());
+  EXPECT_EQ(rig.LinesWith("mise de côté"), 1);
+  EXPECT_EQ(rig.Rows().size(), 51u);
 }
 
 TEST(ArchiveCatchUp, AStoreInTroubleIsSaidOnceAndCollectionGoesOn) {
