@@ -130,8 +130,8 @@ struct Said {
 // transaction before the page is acknowledged, ending its turn after the
 // first page that brought something new once the engine asks for the thread
 // back (or after kTurnBudgetMs); the next turn goes on from the last record
-// stored. Store and download troubles are
-// logged once per change of state and never stop the collection.
+// stored, a cut download too. Store and download troubles are logged once
+// per change of state and never stop the collection.
 class ArchiveCatchUp {
  public:
   explicit ArchiveCatchUp(ArchiveCatchUpParts parts);
