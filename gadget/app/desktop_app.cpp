@@ -186,6 +186,7 @@ void DesktopApp::ShowHistory() {
   if (quitting_) return;
   if (!history_) {
     history_ = std::make_unique<HistoryWindow>(agent_->archive_store(), ArchiveStorePath(config_));
+    history_->SetErrorReport(Report());
   }
   history_->Open();
 }
