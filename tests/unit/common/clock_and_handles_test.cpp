@@ -92,6 +92,21 @@ TEST(SystemClock, SleepReadsItsFaceAgainAfterEachNap) {
   EXPECT_FALSE(SleepUntilOnFace(
       base + 1h, stop.get_token(), [&] { return base; }, 10ms))
       << "a stop asked ends it";
+  // A stop asked during a nap ends the nap itself (a wake-up of a worker).
+  std::stop_source later;
+  std::atomic<bool> napping{false};
+  std::jthread asker([&] {
+    while (!napping) std::this_thread::yield();
+    later.request_stop();
+  });
+  EXPECT_FALSE(SleepUntilOnFace(
+      base + 2h, later.get_token(),
+      [&] {
+        napping = true;
+        return base;
+      },
+      1h))
+      << "a stop asked during a nap ends it";
 }
 
 TEST(NamedHandles, RegistryRules) {
