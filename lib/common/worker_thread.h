@@ -24,8 +24,9 @@ struct WorkerParts {
   // then ends). `stop` is the thread's: a long round looks at it.
   std::function<std::optional<Clock::Duration>(std::stop_token stop)> round;
   // Told (on the worker thread) the text of what escapes a round or
-  // `finish`: the owner logs it. The thread goes on with its next round. The same text escaping
-  // round after round is told once, until a round ends normally.
+  // `finish`: the owner logs it. The thread goes on with its next round.
+  // The same text escaping round after round is told once, until a round
+  // ends normally.
   std::function<void(std::string_view reason)> escaped = {};
   // The sleep after a round that threw (read after it threw); one second
   // when empty.
@@ -42,8 +43,9 @@ struct WorkerParts {
 // A thread that runs a round of work, sleeps on the injected clock (the sleep
 // can be ended early by any thread), and runs the next round, until it is
 // stopped. Nothing a round throws ends the thread: it is told to the owner
-// and the next round runs. Start, RequestStop and Stop are called by the
-// owner's thread; WakeBy and WakeNow by any thread.
+// and the next round runs. Start and Stop are called by the owner's thread;
+// RequestStop, WakeBy and WakeNow by any thread (RequestStop not while the
+// owner starts or stops it).
 //
 // A thread whose round calls into a window, where the call waits for the GUI
 // thread, must not be joined by the GUI thread while it may be in such a
