@@ -124,16 +124,17 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
       .calibration = batched(&RefreshCalibrationPage),
       .alarm = batched(&RefreshAlarmThresholdsPage),
   };
-  display_refresh_ = std::make_unique<DisplayRefreshThread>(clock_, record_, flags_,
-                                                            std::move(views), options_.after_view);
+  display_refresh_ = std::make_unique<DisplayRefreshThread>(
+      clock_, record_, flags_, std::move(views), options_.after_view,
+      [this](std::string_view line) { log_.Notify(line); });
 
   if (config_.Flag(kKeyAlertsActive)) {
     sound_ = options_.sound ? std::move(options_.sound) : MakeSoundOutputFromEnvironment(clock_);
     sound_alerts_ = std::make_unique<SoundAlerts>(
         *sound_, [this](std::string_view line) { log_.Notify(line); });
   }
-  alarms_ =
-      std::make_unique<AlarmEvaluator>(config_, clock_, record_, window_, sound_alerts_.get());
+  alarms_ = std::make_unique<AlarmEvaluator>(config_, clock_, record_, window_, sound_alerts_.get(),
+                                             [this](std::string_view line) { log_.Notify(line); });
   if (publisher_) {
     alarms_->SetFoundListener(
         [this](const std::vector<FoundAlarm>& found) { publisher_->OfferAlarms(found); });

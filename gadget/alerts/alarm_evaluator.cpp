@@ -1,54 +1,56 @@
 #include "gadget/alerts/alarm_evaluator.h"
 
+#include <utility>
+
 #include "gadget/alerts/alert_signals.h"
 #include "lib/common/app_values.h"
-#include "lib/common/thread_name.h"
+#include "lib/common/escape_edge.h"
 #include "lib/config/config_keys.h"
 
 namespace tv {
 
 AlarmEvaluator::AlarmEvaluator(const ConfigTable& config, Clock& clock, const StationRecord& record,
-                               Window& window, SoundAlerts* sounds)
+                               Window& window, SoundAlerts* sounds, EscapeReport report)
     : config_(config),
       clock_(clock),
       record_(record),
       window_(window),
       sounds_(sounds),
-      sleep_(clock) {}
+      report_(std::move(report)),
+      worker_(WorkerParts{
+          .name = "alarms",
+          .clock = clock,
+          .round =
+              [this](std::stop_token) {
+                RunPass();
+                return NextSleep();
+              },
+          .escaped =
+              [this](std::string_view reason) {
+                if (report_) report_(EdgeErrorLine("alarmes", reason));
+              },
+          .after_escape = [this] { return NextSleep(); },
+      }) {}
 
 AlarmEvaluator::~AlarmEvaluator() {
   Stop();
 }
 
 void AlarmEvaluator::Start() {
-  if (thread_.joinable()) return;
-  thread_ = std::jthread([this](std::stop_token stop) { Loop(stop); });
+  worker_.Start();
 }
 
 void AlarmEvaluator::RequestStop() {
-  thread_.request_stop();
+  worker_.RequestStop();
 }
 
 void AlarmEvaluator::Stop() {
-  if (!thread_.joinable()) return;
-  thread_.request_stop();
-  thread_.join();
-}
-
-void AlarmEvaluator::Loop(std::stop_token stop) {
-  NameThisThread("alarms");
-  while (!stop.stop_requested()) {
-    try {
-      RunPass();
-    } catch (...) {
-    }
-    sleep_.Sleep(cycles_told_ ? kAlarmIdle : kAlarmPeriod, stop);
-  }
+  worker_.Stop();
 }
 
 void AlarmEvaluator::CycleEnded() {
   cycles_told_ = true;
-  sleep_.WakeNow();
+  worker_.WakeNow();
 }
 
 bool AlarmEvaluator::RunPass() {

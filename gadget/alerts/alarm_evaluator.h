@@ -2,8 +2,7 @@
 
 #include <atomic>
 #include <functional>
-#include <stop_token>
-#include <thread>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -12,7 +11,7 @@
 #include "gadget/engine/station_record.h"
 #include "gadget/window/window.h"
 #include "lib/common/clock.h"
-#include "lib/common/wakeable_sleep.h"
+#include "lib/common/worker_thread.h"
 #include "lib/config/config_table.h"
 
 namespace tv {
@@ -32,10 +31,14 @@ inline constexpr Clock::Duration kAlarmIdle{std::chrono::hours{1}};
 // brought forward ("ALERTS_SeeWindow"). It also shows or hides FrostIcon.
 class AlarmEvaluator {
  public:
+  // Where the thread tells what escapes a pass ("Erreur interne (alarmes) :
+  // …", the activity log).
+  using EscapeReport = std::function<void(std::string_view line)>;
+
   // Everything given must outlive the evaluator; without `sounds` no sound
   // is played.
   AlarmEvaluator(const ConfigTable& config, Clock& clock, const StationRecord& record,
-                 Window& window, SoundAlerts* sounds);
+                 Window& window, SoundAlerts* sounds, EscapeReport report = {});
   ~AlarmEvaluator();
   AlarmEvaluator(const AlarmEvaluator&) = delete;
   AlarmEvaluator& operator=(const AlarmEvaluator&) = delete;
@@ -43,7 +46,7 @@ class AlarmEvaluator {
   void Start();
   void RequestStop();
   void Stop();
-  bool Running() const { return thread_.joinable(); }
+  bool Running() const { return worker_.Running(); }
   // A collection cycle has ended (any thread): the thread evaluates at once,
   // and from now on sleeps until the next end instead of looking every
   // kAlarmPeriod.
@@ -61,7 +64,8 @@ class AlarmEvaluator {
   void SetFoundListener(FoundListener listener) { found_listener_ = std::move(listener); }
 
  private:
-  void Loop(std::stop_token stop);
+  // Until the next end of a cycle once they are told, else kAlarmPeriod.
+  Clock::Duration NextSleep() const { return cycles_told_ ? kAlarmIdle : kAlarmPeriod; }
 
   const ConfigTable& config_;
   Clock& clock_;
@@ -69,9 +73,9 @@ class AlarmEvaluator {
   Window& window_;
   SoundAlerts* sounds_;  // none: no sound
   FoundListener found_listener_;
+  const EscapeReport report_;
   std::atomic<bool> cycles_told_{false};
-  WakeableSleep sleep_;
-  std::jthread thread_;
+  WorkerThread worker_;
 };
 
 }  // namespace tv

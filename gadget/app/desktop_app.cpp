@@ -185,7 +185,11 @@ void DesktopApp::ExportData() {
 void DesktopApp::ShowHistory() {
   if (quitting_) return;
   if (!history_) {
-    history_ = std::make_unique<HistoryWindow>(agent_->archive_store(), ArchiveStorePath(config_));
+    // The spans shown end at the agent's own wall clock.
+    Clock& clock = options_.clock != nullptr ? *options_.clock : DefaultClock();
+    history_ = std::make_unique<HistoryWindow>(agent_->archive_store(), ArchiveStorePath(config_),
+                                               [&clock] { return clock.NowSeconds(); });
+    history_->SetErrorReport(Report());
   }
   history_->Open();
 }

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdio>
-#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "lib/common/escape_edge.h"
 
 namespace tv {
 
@@ -13,42 +14,24 @@ namespace tv {
 // activity log); nothing is reported when empty.
 using EdgeReport = std::function<void(std::string_view line)>;
 
-// The line reported for an exception caught while doing `what`:
-// "Erreur interne (export des données) : <what()>".
-inline std::string EdgeErrorLine(std::string_view what, std::string_view reason) {
-  std::string line = "Erreur interne (";
-  line.append(what).append(") : ").append(reason);
-  return line;
-}
-
 // Runs `work`, and reports anything it throws instead of letting it reach
 // std::terminate (a thread's edge) or Qt's event loop (a slot's). The report
 // itself may fail (no memory): the line then goes to standard error alone.
 template <typename Work>
 void RunGuarded(const EdgeReport& report, std::string_view what, Work&& work) noexcept {
-  std::string reason;
-  try {
-    std::forward<Work>(work)();
-    return;
-  } catch (const std::exception& e) {
-    try {
-      reason = e.what();
-    } catch (...) {
-    }
-  } catch (...) {
-    try {
-      reason = "exception inconnue";
-    } catch (...) {
-    }
-  }
-  try {
-    if (report) {
-      report(EdgeErrorLine(what, reason));
-      return;
-    }
-  } catch (...) {
-  }
-  std::fprintf(stderr, "Erreur interne (%.*s)\n", static_cast<int>(what.size()), what.data());
+  CatchAtEdge(
+      [&](std::string_view reason) {
+        try {
+          if (report) {
+            report(EdgeErrorLine(what, reason));
+            return;
+          }
+        } catch (...) {
+        }
+        std::fprintf(stderr, "Erreur interne (%.*s) : %.*s\n", static_cast<int>(what.size()),
+                     what.data(), static_cast<int>(reason.size()), reason.data());
+      },
+      std::forward<Work>(work));
 }
 
 // `work` wrapped for a slot or a thread: the same call, guarded.

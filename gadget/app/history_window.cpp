@@ -125,19 +125,6 @@ std::vector<TimeTick> TimeTicks(std::int64_t from, std::int64_t to, HistorySpan 
   return ticks;
 }
 
-// Runs the slot's work and logs what it throws instead of letting it reach
-// Qt's event loop.
-template <typename F>
-void Guarded(F&& work) {
-  try {
-    work();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "Historique : %s\n", e.what());
-  } catch (...) {
-    std::fprintf(stderr, "Historique : erreur inattendue\n");
-  }
-}
-
 }  // namespace
 
 HistoryChartView::HistoryChartView(QWidget* parent) : QWidget(parent) {
@@ -404,13 +391,14 @@ HistoryWindow::HistoryWindow(ArchiveStore* store, std::string store_path,
     span_buttons_[i]->setObjectName(QString("HistorySpan%1").arg(i));
     const HistorySpan span = kSpans[i];
     connect(span_buttons_[i], &QPushButton::clicked, this,
-            [this, span] { Guarded([&] { SetSpan(span); }); });
+            [this, span] { RunGuarded(report_, "historique", [&] { SetSpan(span); }); });
     bar->addWidget(span_buttons_[i]);
   }
   bar->addStretch(1);
   auto* export_button = new QPushButton("Exporter la période…", this);
   export_button->setObjectName("HistoryExport");
-  connect(export_button, &QPushButton::clicked, this, [this] { Guarded([&] { Export(); }); });
+  connect(export_button, &QPushButton::clicked, this,
+          [this] { RunGuarded(report_, "historique", [&] { Export(); }); });
   bar->addWidget(export_button);
   layout->addLayout(bar);
 

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
+#include "gadget/app/edge_guard.h"
 #include "gadget/archive/history_charts.h"
 
 class QLabel;
@@ -61,6 +63,10 @@ class HistoryWindow final : public QWidget {
                 QWidget* parent = nullptr);
   ~HistoryWindow() override;
 
+  // Where what a button's work throws is reported (the activity log);
+  // standard error when none is set.
+  void SetErrorReport(EdgeReport report) { report_ = std::move(report); }
+
   // Shows the window (at its remembered place) with fresh charts.
   void Open();
   void SetSpan(HistorySpan span);
@@ -82,6 +88,7 @@ class HistoryWindow final : public QWidget {
   ArchiveStore* store_;
   std::string store_path_;
   std::function<std::int64_t()> now_;
+  EdgeReport report_;
   HistorySpan span_ = HistorySpan::kDay;
   QPushButton* span_buttons_[3] = {};
   QLabel* empty_ = nullptr;

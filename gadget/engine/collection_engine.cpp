@@ -5,14 +5,24 @@
 #include <exception>
 #include <utility>
 
-#include "lib/common/thread_name.h"
+#include "lib/common/escape_edge.h"
 
 namespace tv {
 
 CollectionEngine::CollectionEngine(EngineParts parts)
     : parts_(std::move(parts)),
       clock_check_(parts_.log, parts_.show_clock_tooltip),
-      clock_set_(parts_.config, parts_.clock, parts_.log) {
+      clock_set_(parts_.config, parts_.clock, parts_.log),
+      worker_(WorkerParts{
+          .name = "collection",
+          .clock = parts_.clock,
+          .round = [this](std::stop_token stop) { return Round(stop); },
+          .escaped =
+              [this](std::string_view reason) {
+                parts_.log.Notify(std::string(kEngineLogPrefix) + std::string(reason));
+              },
+          .after_escape = [] { return Clock::Duration{kMinAdaptiveWaitMs}; },
+      }) {
   if (!parts_.show_link_state) parts_.show_link_state = [](int) {};
 }
 
@@ -21,44 +31,35 @@ CollectionEngine::~CollectionEngine() {
 }
 
 void CollectionEngine::Start() {
-  if (thread_.joinable()) return;
-  thread_ = std::jthread([this](std::stop_token stop) { Loop(stop); });
+  worker_.Start();
 }
 
 void CollectionEngine::RequestStop() {
-  thread_.request_stop();
+  worker_.RequestStop();
 }
 
 void CollectionEngine::Stop() {
-  if (!thread_.joinable()) return;
-  thread_.request_stop();
-  thread_.join();
+  worker_.Stop();
 }
 
-void CollectionEngine::Loop(std::stop_token stop) {
-  NameThisThread("collection");
+std::optional<Clock::Duration> CollectionEngine::Round(std::stop_token stop) {
   stop_ = stop;
-  while (!stop.stop_requested()) {
-    long long wait_ms = kMinAdaptiveWaitMs;
-    try {
-      wait_ms = RunCycle();
-    } catch (const std::exception& e) {
-      parts_.log.Notify(std::string(kEngineLogPrefix) + e.what());
-    } catch (...) {
-      parts_.log.Notify(std::string(kEngineLogPrefix) + "erreur inattendue");
-    }
-    // The hook is the caller's code: whatever it throws is logged here, so
-    // that the collection goes on.
-    try {
-      if (parts_.after_cycle) parts_.after_cycle();
-    } catch (const std::exception& e) {
-      parts_.log.Notify(std::string(kEngineLogPrefix) + e.what());
-    } catch (...) {
-      parts_.log.Notify(std::string(kEngineLogPrefix) + "erreur inattendue");
-    }
-    if (stop.stop_requested()) break;
-    parts_.clock.SleepFor(Clock::Duration{wait_ms}, stop);
+  // The hook is the caller's code and runs after a cycle that threw as well;
+  // what either throws reaches the thread's edge, the cycle's first.
+  std::exception_ptr failed;
+  long long wait_ms = kMinAdaptiveWaitMs;
+  try {
+    wait_ms = RunCycle();
+  } catch (...) {
+    failed = std::current_exception();
   }
+  try {
+    if (parts_.after_cycle) parts_.after_cycle();
+  } catch (...) {
+    if (!failed) throw;
+  }
+  if (failed) std::rethrow_exception(failed);
+  return Clock::Duration{wait_ms};
 }
 
 long long CollectionEngine::RunCycle() {
@@ -148,13 +149,13 @@ void CollectionEngine::RunBackgroundWork(bool just_connected) {
     }
     return false;
   };
-  try {
-    parts_.background_work(turn);
-  } catch (const std::exception& e) {
-    parts_.log.Notify(std::string(kEngineLogPrefix) + e.what());
-  } catch (...) {
-    parts_.log.Notify(std::string(kEngineLogPrefix) + "erreur inattendue");
-  }
+  // The caller's work must not throw; if it does, the cycle is finished all
+  // the same (its link state shown, a long cycle's link closed).
+  CatchAtEdge(
+      [this](std::string_view reason) {
+        parts_.log.Notify(std::string(kEngineLogPrefix) + std::string(reason));
+      },
+      [&] { parts_.background_work(turn); });
 }
 
 void CollectionEngine::Connect() {

@@ -4,7 +4,6 @@
 #include <map>
 #include <stop_token>
 #include <string>
-#include <thread>
 
 #include "gadget/engine/activity_log.h"
 #include "gadget/engine/console_clock_check.h"
@@ -14,6 +13,7 @@
 #include "gadget/engine/station_record.h"
 #include "lib/common/clock.h"
 #include "lib/common/service_tables.h"
+#include "lib/common/worker_thread.h"
 #include "lib/config/config_table.h"
 
 namespace tv {
@@ -94,7 +94,8 @@ class CollectionEngine {
   long long Postponement() const { return postponement_; }
 
  private:
-  void Loop(std::stop_token stop);
+  // One round of the collection thread: a cycle and the caller's hook.
+  std::optional<Clock::Duration> Round(std::stop_token stop);
   void Connect();
   // How many services ran in one cycle, and how many of them succeeded.
   struct ServiceOutcome {
@@ -115,7 +116,7 @@ class CollectionEngine {
   long long postponement_ = 0;
   bool was_connected_ = false;
   std::stop_token stop_;  // the running thread's; empty when cycles are run directly
-  std::jthread thread_;
+  WorkerThread worker_;
 };
 
 }  // namespace tv

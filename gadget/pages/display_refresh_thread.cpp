@@ -1,22 +1,38 @@
 #include "gadget/pages/display_refresh_thread.h"
 
+#include <exception>
 #include <string>
 #include <utility>
 
-#include "lib/common/thread_name.h"
+#include "lib/common/escape_edge.h"
 
 namespace tv {
 
 DisplayRefreshThread::DisplayRefreshThread(Clock& clock, const StationRecord& record,
                                            ServiceFreshFlags& flags, DisplayViews views,
-                                           std::function<void(std::string_view)> after_view)
+                                           std::function<void(std::string_view)> after_view,
+                                           std::function<void(std::string_view)> report)
     : clock_(clock),
       record_(record),
       flags_(flags),
       views_(std::move(views)),
       after_view_(std::move(after_view)),
-      sleep_(clock) {
-  flags_.SetRaisedCallback([this] { sleep_.WakeBy(clock_.SteadyNow() + kDisplayRefreshSettle); });
+      report_(std::move(report)),
+      worker_(WorkerParts{
+          .name = "refresh",
+          .clock = clock,
+          .round =
+              [this](std::stop_token) {
+                RunPass();
+                return NextSleep();
+              },
+          .escaped =
+              [this](std::string_view reason) {
+                if (report_) report_(EdgeErrorLine("affichage des valeurs", reason));
+              },
+          .after_escape = [this] { return NextSleep(); },
+      }) {
+  flags_.SetRaisedCallback([this] { worker_.WakeBy(clock_.SteadyNow() + kDisplayRefreshSettle); });
 }
 
 DisplayRefreshThread::~DisplayRefreshThread() {
@@ -25,31 +41,15 @@ DisplayRefreshThread::~DisplayRefreshThread() {
 }
 
 void DisplayRefreshThread::Start() {
-  if (thread_.joinable()) return;
-  thread_ = std::jthread([this](std::stop_token stop) { Loop(stop); });
+  worker_.Start();
 }
 
 void DisplayRefreshThread::RequestStop() {
-  thread_.request_stop();
+  worker_.RequestStop();
 }
 
 void DisplayRefreshThread::Stop() {
-  if (!thread_.joinable()) return;
-  thread_.request_stop();
-  thread_.join();
-}
-
-void DisplayRefreshThread::Loop(std::stop_token stop) {
-  NameThisThread("refresh");
-  while (!stop.stop_requested()) {
-    // Nothing that fails in a pass ends the thread.
-    try {
-      RunPass();
-    } catch (...) {
-    }
-    // Before the station is reached, once a second; then until a raise.
-    sleep_.Sleep(serving_ ? kDisplayRefreshIdle : kDisplayRefreshPeriod, stop);
-  }
+  worker_.Stop();
 }
 
 const std::function<void()>* DisplayRefreshThread::ViewOf(std::string_view service) const {
@@ -84,6 +84,7 @@ void DisplayRefreshThread::RunPass() {
     }
     serving_ = true;
   }
+  std::exception_ptr failed;
   for (const std::string& name : flags_.Names()) {
     // Lowered before the view reads the record: a run stored meanwhile
     // raises it again and is drawn at the next pass.
@@ -95,11 +96,13 @@ void DisplayRefreshThread::RunPass() {
     try {
       (*view)();
     } catch (...) {
+      if (!failed) failed = std::current_exception();
       continue;
     }
     display_filled_ = true;
     if (after_view_) after_view_(name);
   }
+  if (failed) std::rethrow_exception(failed);
 }
 
 }  // namespace tv

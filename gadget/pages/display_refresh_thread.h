@@ -2,14 +2,12 @@
 
 #include <atomic>
 #include <functional>
-#include <stop_token>
 #include <string_view>
-#include <thread>
 
 #include "gadget/engine/station_record.h"
 #include "lib/common/clock.h"
 #include "lib/common/service_tables.h"
-#include "lib/common/wakeable_sleep.h"
+#include "lib/common/worker_thread.h"
 
 namespace tv {
 
@@ -43,11 +41,14 @@ inline constexpr Clock::Duration kDisplayRefreshIdle{std::chrono::hours{1}};
 class DisplayRefreshThread {
  public:
   // `after_view` is called on the thread after each view it has drawn, with
-  // the service's name. Everything given must outlive the thread; `flags`
-  // wakes it through its raised callback, which this sets.
+  // the service's name; `report` is told what escapes a pass or a view
+  // ("Erreur interne (affichage des valeurs) : …", the activity log).
+  // Everything given must outlive the thread; `flags` wakes it through its
+  // raised callback, which this sets.
   DisplayRefreshThread(Clock& clock, const StationRecord& record, ServiceFreshFlags& flags,
                        DisplayViews views,
-                       std::function<void(std::string_view service)> after_view = {});
+                       std::function<void(std::string_view service)> after_view = {},
+                       std::function<void(std::string_view line)> report = {});
   ~DisplayRefreshThread();
   DisplayRefreshThread(const DisplayRefreshThread&) = delete;
   DisplayRefreshThread& operator=(const DisplayRefreshThread&) = delete;
@@ -59,14 +60,18 @@ class DisplayRefreshThread {
   void Stop();
 
   // One pass without its wait, on the calling thread (tests; never while the
-  // thread runs).
+  // thread runs). A view that throws leaves the others drawn; the first
+  // exception is thrown again once they are.
   void RunPass();
 
   // True once any view has been drawn.
   bool DisplayFilled() const { return display_filled_; }
 
  private:
-  void Loop(std::stop_token stop);
+  // Before the station is reached, once a second; then until a raise.
+  Clock::Duration NextSleep() const {
+    return serving_ ? kDisplayRefreshIdle : kDisplayRefreshPeriod;
+  }
   const std::function<void()>* ViewOf(std::string_view service) const;
   bool StationReached() const;
 
@@ -75,12 +80,12 @@ class DisplayRefreshThread {
   ServiceFreshFlags& flags_;
   const DisplayViews views_;
   const std::function<void(std::string_view)> after_view_;
+  const std::function<void(std::string_view)> report_;
   std::atomic<bool> display_filled_{false};
   // Set once the station has been reached; only the pass reads and writes it.
   bool serving_ = false;
   bool reset_drawn_ = false;
-  WakeableSleep sleep_;
-  std::jthread thread_;
+  WorkerThread worker_;
 };
 
 }  // namespace tv

@@ -1,23 +1,14 @@
 #include "gadget/publish/mqtt_publisher.h"
 
-#include <mosquitto.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
-#include <cstring>
 #include <utility>
 
 #include "gadget/publish/alert_events.h"
 #include "gadget/publish/discovery.h"
+#include "lib/common/escape_edge.h"
 
 namespace tv {
 namespace {
-
-using Steady = std::chrono::steady_clock;
 
 // Keep-alive of the MQTT session; also how long a connection may wait for
 // the broker's answer before it is given up.
@@ -25,60 +16,53 @@ constexpr int kKeepAliveSeconds = 30;
 constexpr std::chrono::seconds kConnectPatience{15};
 // At most one line about dropped messages in this time while connected.
 constexpr std::chrono::seconds kDropLogInterval{60};
-
-void InitLibrary() {
-  static std::once_flag once;
-  std::call_once(once, [] { mosquitto_lib_init(); });
-}
-
-std::string Reason(int rc, int error) {
-  if (rc == MOSQ_ERR_ERRNO && error != 0) return std::strerror(error);
-  return mosquitto_strerror(rc);
-}
+// The longest wait on the connection while it is open: the session is kept
+// alive between two.
+constexpr Clock::Duration kServiceWait{1000};
+// An orderly stop gives what is queued this many waits of kShutdownWait to
+// go out.
+constexpr int kShutdownWaits = 10;
+constexpr Clock::Duration kShutdownWait{100};
 
 }  // namespace
 
-MqttPublisher::MqttPublisher(MqttSettings settings, Clock& clock, LogLine log)
-    : settings_(std::move(settings)), clock_(clock), log_(std::move(log)) {
-  wake_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+MqttPublisher::MqttPublisher(MqttSettings settings, Clock& clock, LogLine log,
+                             std::unique_ptr<MqttClient> client)
+    : settings_(std::move(settings)),
+      clock_(clock),
+      log_(std::move(log)),
+      client_(client ? std::move(client) : MakeMosquittoClient()),
+      worker_(WorkerParts{
+          .name = "mqtt",
+          .clock = clock,
+          .round = [this](std::stop_token) { return Round(); },
+          .escaped =
+              [this](std::string_view reason) { log_(EdgeErrorLine("publication MQTT", reason)); },
+          .after_escape = {},
+          .interrupt = [this] { Wake(); },
+          .finish = [this] { Shutdown(); },
+      }) {
   queue_.SetWaker([this] { Wake(); });
 }
 
 MqttPublisher::~MqttPublisher() {
   Stop();
-  if (wake_fd_ >= 0) close(wake_fd_);
 }
 
 void MqttPublisher::Start() {
-  if (thread_.joinable()) return;
-  thread_ = std::jthread([this](std::stop_token stop) {
-    try {
-      Run(stop);
-    } catch (...) {
-      // Nothing may leave the thread; publishing simply ends.
-    }
-    if (client_ != nullptr) {
-      mosquitto_destroy(client_);
-      client_ = nullptr;
-    }
-  });
+  worker_.Start();
 }
 
 void MqttPublisher::RequestStop() {
-  thread_.request_stop();
-  Wake();
+  worker_.RequestStop();
 }
 
 void MqttPublisher::Stop() {
-  if (!thread_.joinable()) return;
-  RequestStop();
-  thread_.join();
+  worker_.Stop();
 }
 
 void MqttPublisher::Wake() {
-  if (wake_fd_ < 0) return;
-  const std::uint64_t one = 1;
-  [[maybe_unused]] const ssize_t written = write(wake_fd_, &one, sizeof one);
+  client_->Interrupt();
 }
 
 void MqttPublisher::OfferState(StateInput state) {
@@ -94,55 +78,17 @@ void MqttPublisher::OfferAlarms(const std::vector<FoundAlarm>& found) {
   last_alarms_ = found;
 }
 
-// The callbacks run inside the library's calls, with its own locks held:
-// they only note what happened, and HandleEvents acts on it once the call
-// has returned (so that nothing is published from within a callback).
-void MqttPublisher::ConnectCallback(struct mosquitto*, void* self, int code) {
-  static_cast<MqttPublisher*>(self)->connack_ = code;
-}
-
-void MqttPublisher::DisconnectCallback(struct mosquitto*, void* self, int rc) {
-  auto* publisher = static_cast<MqttPublisher*>(self);
-  publisher->disconnect_ = std::make_pair(rc, errno);
-}
-
 void MqttPublisher::HandleEvents() {
-  if (const std::optional<int> code = std::exchange(connack_, std::nullopt)) OnConnack(*code);
-  if (const auto lost = std::exchange(disconnect_, std::nullopt)) {
-    OnDisconnect(lost->first, lost->second);
-  }
+  const MqttClient::Events events = client_->TakeEvents();
+  if (events.connack) OnConnack(*events.connack);
+  if (events.lost) OnLost(*events.lost);
 }
 
-bool MqttPublisher::Setup() {
-  InitLibrary();
-  client_ = mosquitto_new(settings_.client_id.c_str(), true, this);
-  if (client_ == nullptr) {
-    log_("[MQTT] : client impossible à créer (" + std::string(std::strerror(errno)) + ")");
-    return false;
-  }
-  mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
-  // No limit on messages waiting for their acknowledgement: the queue
-  // before the client is what bounds them.
-  mosquitto_max_inflight_messages_set(client_, 0);
-  const std::string status = settings_.StatusTopic();
-  mosquitto_will_set(client_, status.c_str(), 7, "offline", 1, true);
-  if (!settings_.user.empty()) {
-    mosquitto_username_pw_set(client_, settings_.user.c_str(),
-                              settings_.password.empty() ? nullptr : settings_.password.c_str());
-  }
-  if (!settings_.ca_file.empty()) {
-    const int rc =
-        mosquitto_tls_set(client_, settings_.ca_file.c_str(), nullptr, nullptr, nullptr, nullptr);
-    if (rc != MOSQ_ERR_SUCCESS) {
-      // Never fall back to a link in clear text.
-      log_("[MQTT] : certificat d'autorité illisible (" + settings_.ca_file +
-           "), publication désactivée");
-      return false;
-    }
-  }
-  mosquitto_connect_callback_set(client_, &MqttPublisher::ConnectCallback);
-  mosquitto_disconnect_callback_set(client_, &MqttPublisher::DisconnectCallback);
-  return true;
+bool MqttPublisher::Begin() {
+  std::string problem;
+  if (client_->Begin(settings_, problem)) return true;
+  log_("[MQTT] : " + problem);
+  return false;
 }
 
 void MqttPublisher::Report(LinkState state, const std::string& line) {
@@ -154,20 +100,17 @@ void MqttPublisher::Report(LinkState state, const std::string& line) {
 }
 
 void MqttPublisher::Attempt() {
-  attempt_started_ = Steady::now();
+  attempt_started_ = clock_.SteadyNow();
   refused_ = false;
-  const int rc =
-      mosquitto_connect_async(client_, settings_.host.c_str(), settings_.port, kKeepAliveSeconds);
-  if (rc == MOSQ_ERR_SUCCESS && mosquitto_socket(client_) >= 0) return;
-  const int error = errno;
-  disconnect_.reset();  // this failure is handled here
+  std::string reason;
+  if (client_->Connect(settings_.host, settings_.port, kKeepAliveSeconds, reason)) return;
   Report(LinkState::kUnreachable,
-         "[MQTT] : serveur " + settings_.Endpoint() + " injoignable (" + Reason(rc, error) + ")");
+         "[MQTT] : serveur " + settings_.Endpoint() + " injoignable (" + reason + ")");
   ScheduleRetry();
 }
 
 void MqttPublisher::ScheduleRetry() {
-  next_attempt_ = Steady::now() + backoff_;
+  next_attempt_ = clock_.SteadyNow() + backoff_;
   backoff_ = std::min<std::chrono::seconds>(backoff_ * 2, kMqttMaxBackoff);
 }
 
@@ -192,7 +135,7 @@ void MqttPublisher::OnConnack(int code) {
   Publish(settings_.StatusTopic(), "online", true);
 }
 
-void MqttPublisher::OnDisconnect(int rc, int error) {
+void MqttPublisher::OnLost(const MqttClient::Lost& lost) {
   const bool was_connected = connected_;
   connected_ = false;
   if (stopping_) return;
@@ -200,21 +143,18 @@ void MqttPublisher::OnDisconnect(int rc, int error) {
     // Already reported with the broker's answer.
   } else if (was_connected) {
     Report(LinkState::kLost, "[MQTT] : connexion perdue avec " + settings_.Endpoint());
-  } else if (rc == MOSQ_ERR_TLS) {
+  } else if (lost.tls) {
     Report(LinkState::kTls, "[MQTT] : échec de la liaison TLS avec " + settings_.Endpoint() +
                                 " (certificat du serveur refusé ?)");
   } else {
     Report(LinkState::kUnreachable,
-           "[MQTT] : serveur " + settings_.Endpoint() + " injoignable (" + Reason(rc, error) + ")");
+           "[MQTT] : serveur " + settings_.Endpoint() + " injoignable (" + lost.reason + ")");
   }
   ScheduleRetry();
 }
 
 bool MqttPublisher::Publish(const std::string& topic, const std::string& payload, bool retain) {
-  const int rc =
-      mosquitto_publish(client_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
-                        payload.empty() ? nullptr : payload.data(), 1, retain);
-  return rc == MOSQ_ERR_SUCCESS;
+  return client_->Publish(topic, payload, retain);
 }
 
 void MqttPublisher::PublishState(const StateMessage& message) {
@@ -239,8 +179,9 @@ void MqttPublisher::PublishState(const StateMessage& message) {
 
 void MqttPublisher::PublishPending() {
   dropped_ += queue_.TakeDropped();
-  const auto now = Steady::now();
-  if (dropped_ > 0 && (resend_all_ || now - last_drop_log_ >= kDropLogInterval)) {
+  const Clock::SteadyPoint now = clock_.SteadyNow();
+  if (dropped_ > 0 &&
+      (resend_all_ || !last_drop_log_ || now - *last_drop_log_ >= kDropLogInterval)) {
     log_("[MQTT] : " + std::to_string(dropped_) +
          " message(s) non publié(s), remplacé(s) par un plus récent");
     dropped_ = 0;
@@ -259,75 +200,46 @@ void MqttPublisher::PublishPending() {
   }
 }
 
-void MqttPublisher::Run(std::stop_token stop) {
-  if (!Setup()) return;
-  while (!stop.stop_requested()) {
-    const auto now = Steady::now();
-    if (mosquitto_socket(client_) < 0 && now >= next_attempt_) {
-      Attempt();
-      HandleEvents();
-    }
-    if (connected_) PublishPending();
-
-    const int sock = mosquitto_socket(client_);
-    if (sock >= 0 && !connected_ && now - attempt_started_ > kConnectPatience) {
-      // No answer to the connection: start again with a fresh client.
-      mosquitto_destroy(client_);
-      client_ = nullptr;
-      connack_.reset();
-      disconnect_.reset();
-      Report(LinkState::kUnreachable,
-             "[MQTT] : serveur " + settings_.Endpoint() + " injoignable (pas de réponse)");
-      if (!Setup()) return;
-      ScheduleRetry();
-      continue;
-    }
-
-    pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {sock, POLLIN, 0}};
-    int timeout_ms = 1000;
-    if (sock >= 0) {
-      if (mosquitto_want_write(client_)) fds[1].events |= POLLOUT;
-    } else {
-      const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next_attempt_ - now);
-      timeout_ms = static_cast<int>(std::clamp<long long>(wait.count(), 0, 60'000));
-    }
-    poll(fds, sock >= 0 ? 2 : 1, timeout_ms);
-    if ((fds[0].revents & POLLIN) != 0) {
-      std::uint64_t count = 0;
-      [[maybe_unused]] const ssize_t got = read(wake_fd_, &count, sizeof count);
-    }
-    if (sock >= 0) {
-      // Read even without POLLIN: TLS may hold decrypted bytes the socket
-      // no longer shows.
-      mosquitto_loop_read(client_, 1);
-      HandleEvents();
-      if (mosquitto_socket(client_) >= 0 && mosquitto_want_write(client_)) {
-        mosquitto_loop_write(client_, 1);
-        HandleEvents();
-      }
-      if (mosquitto_socket(client_) >= 0) mosquitto_loop_misc(client_);
-      HandleEvents();
-    }
+std::optional<Clock::Duration> MqttPublisher::Round() {
+  if (!begun_) {
+    // No session can be made (an unreadable CA file): publishing ends.
+    if (!Begin()) return std::nullopt;
+    begun_ = true;
   }
-  Shutdown();
+  const Clock::SteadyPoint now = clock_.SteadyNow();
+  if (!client_->Open() && now >= next_attempt_) {
+    Attempt();
+    HandleEvents();
+  }
+  if (connected_) PublishPending();
+
+  if (client_->Open() && !connected_ && now - attempt_started_ > kConnectPatience) {
+    // No answer to the connection: start again with a fresh session.
+    Report(LinkState::kUnreachable,
+           "[MQTT] : serveur " + settings_.Endpoint() + " injoignable (pas de réponse)");
+    if (!Begin()) return std::nullopt;
+    ScheduleRetry();
+    return Clock::Duration::zero();
+  }
+
+  Clock::Duration wait = kServiceWait;
+  if (!client_->Open()) {
+    wait = std::clamp(std::chrono::ceil<Clock::Duration>(next_attempt_ - now),
+                      Clock::Duration::zero(), Clock::Duration{kMqttMaxBackoff});
+  }
+  client_->Service(wait);
+  HandleEvents();
+  // The round waited on the connection itself.
+  return Clock::Duration::zero();
 }
 
 void MqttPublisher::Shutdown() {
   stopping_ = true;
   if (!connected_) return;
   Publish(settings_.StatusTopic(), "offline", true);
-  mosquitto_disconnect(client_);
-  // What is queued goes out, within a second.
-  const auto deadline = Steady::now() + std::chrono::seconds{1};
-  while (mosquitto_socket(client_) >= 0 && Steady::now() < deadline) {
-    pollfd fd = {mosquitto_socket(client_), POLLIN, 0};
-    if (mosquitto_want_write(client_)) fd.events |= POLLOUT;
-    poll(&fd, 1, 100);
-    mosquitto_loop_read(client_, 1);
-    if (mosquitto_socket(client_) >= 0 && mosquitto_want_write(client_)) {
-      mosquitto_loop_write(client_, 1);
-    }
-  }
+  client_->Disconnect();
+  // What is queued goes out, within about a second.
+  for (int i = 0; i < kShutdownWaits && client_->Open(); ++i) client_->Service(kShutdownWait);
   connected_ = false;
 }
 

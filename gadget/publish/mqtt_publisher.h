@@ -3,22 +3,21 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "gadget/alerts/alarm_items.h"
+#include "gadget/publish/mqtt_client.h"
 #include "gadget/publish/mqtt_settings.h"
 #include "gadget/publish/publish_queue.h"
 #include "gadget/publish/state_message.h"
 #include "lib/common/clock.h"
-
-struct mosquitto;
+#include "lib/common/worker_thread.h"
 
 namespace tv {
 
@@ -26,8 +25,8 @@ namespace tv {
 inline constexpr std::chrono::seconds kMqttMaxBackoff{60};
 
 // Publishes the station's state to an MQTT broker from a thread of its own
-// (libmosquitto, driven by a poll loop on the client's socket and a wake-up
-// descriptor), so that a broker that is slow, down or refusing never holds
+// (libmosquitto behind MqttClient, waiting on the client's socket and a
+// wake-up), so that a broker that is slow, down or refusing never holds
 // up the collection:
 // - "<prefix>/status": "online" (retained) once connected, "offline" as the
 //   last will and on an orderly stop;
@@ -40,13 +39,17 @@ inline constexpr std::chrono::seconds kMqttMaxBackoff{60};
 //   and removed (an empty retained message) when the sensor loses it.
 // It connects again with a doubling pause (1 s up to kMqttMaxBackoff), and
 // logs one line per change of the link's state ("[MQTT] : …"), never one
-// per message or attempt.
+// per message or attempt. Every time it keeps (pauses, patience, the log's
+// pace) is read on the injected clock.
 class MqttPublisher {
  public:
   using LogLine = std::function<void(std::string_view)>;
 
-  // `log` is called on the publishing thread.
-  MqttPublisher(MqttSettings settings, Clock& clock, LogLine log);
+  // `log` is called on the publishing thread (what escapes a round of it,
+  // "Erreur interne (publication MQTT) : …", too). Without `client`, the
+  // libmosquitto one.
+  MqttPublisher(MqttSettings settings, Clock& clock, LogLine log,
+                std::unique_ptr<MqttClient> client = nullptr);
   ~MqttPublisher();
   MqttPublisher(const MqttPublisher&) = delete;
   MqttPublisher& operator=(const MqttPublisher&) = delete;
@@ -67,12 +70,12 @@ class MqttPublisher {
  private:
   enum class LinkState { kNone, kConnected, kUnreachable, kRefused, kLost, kTls };
 
-  void Run(std::stop_token stop);
-  bool Setup();
+  std::optional<Clock::Duration> Round();
+  bool Begin();
   void Attempt();
   void ScheduleRetry();
   void OnConnack(int code);
-  void OnDisconnect(int rc, int error);
+  void OnLost(const MqttClient::Lost& lost);
   void HandleEvents();
   void Report(LinkState state, const std::string& line);
   void PublishPending();
@@ -81,37 +84,33 @@ class MqttPublisher {
   void Shutdown();
   void Wake();
 
-  static void ConnectCallback(struct mosquitto*, void* self, int code);
-  static void DisconnectCallback(struct mosquitto*, void* self, int rc);
-
   const MqttSettings settings_;
   Clock& clock_;
   const LogLine log_;
+  const std::unique_ptr<MqttClient> client_;
   PublishQueue queue_;
-  int wake_fd_ = -1;
-  std::jthread thread_;
 
   // Alarm thread only.
   std::mutex alarms_mutex_;
   std::vector<FoundAlarm> last_alarms_;
 
   // Publishing thread only.
-  struct mosquitto* client_ = nullptr;
+  bool begun_ = false;      // a session was made
   bool connected_ = false;  // CONNACK accepted, socket open
   bool refused_ = false;    // the broker refused the current attempt
-  // Noted by the library's callbacks, handled after its call returns.
-  std::optional<int> connack_;
-  std::optional<std::pair<int, int>> disconnect_;  // return code, errno
   bool stopping_ = false;
-  std::chrono::steady_clock::time_point attempt_started_{};
-  std::chrono::steady_clock::time_point last_drop_log_{};
+  Clock::SteadyPoint attempt_started_{};
+  std::optional<Clock::SteadyPoint> last_drop_log_;
   bool resend_all_ = false;  // a new connection: every config again
   LinkState reported_ = LinkState::kNone;
-  std::chrono::steady_clock::time_point next_attempt_{};
+  Clock::SteadyPoint next_attempt_{};
   std::chrono::seconds backoff_{1};
   std::optional<StateMessage> last_state_;
   std::map<std::string, std::string> announced_;  // discovery topic → payload
   std::size_t dropped_ = 0;
+
+  // Last: stopped before what it uses goes.
+  WorkerThread worker_;
 };
 
 }  // namespace tv

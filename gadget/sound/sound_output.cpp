@@ -124,8 +124,11 @@ struct Voice {
 };
 
 // What the mixing thread shares with the output; the thread keeps it alive
-// when it has to be left behind.
+// when it has to be left behind (the clock excepted: it is read only until
+// the stop is asked).
 struct MixerState {
+  explicit MixerState(Clock& c) : clock(c) {}
+  Clock& clock;
   std::mutex mutex;
   std::condition_variable_any changed;
   std::list<std::shared_ptr<Voice>> voices;
@@ -134,14 +137,16 @@ struct MixerState {
   bool finished = false;
   // After a failed open, new sounds are skipped until then.
   bool unavailable = false;
-  std::chrono::steady_clock::time_point retry_at;
+  Clock::SteadyPoint retry_at;
   std::string problem;
   bool problem_told = false;
 
   void Fail(std::string what) {
     if (!problem_told && problem.empty()) problem = std::move(what);
     unavailable = true;
-    retry_at = std::chrono::steady_clock::now() + backend->RetryAfter();
+    // A thread left behind (stop asked, under this lock) no longer reads the
+    // clock, which may be gone with its owner.
+    if (!stop.stop_requested()) retry_at = clock.SteadyNow() + backend->RetryAfter();
     for (const auto& v : voices) v->done = true;
     voices.clear();
     changed.notify_all();
@@ -232,8 +237,8 @@ void MixLoop(const std::shared_ptr<MixerState>& state) {
 
 class MixingSoundOutput final : public SoundOutput {
  public:
-  explicit MixingSoundOutput(std::unique_ptr<SoundBackend> backend)
-      : state_(std::make_shared<MixerState>()) {
+  MixingSoundOutput(std::unique_ptr<SoundBackend> backend, Clock& clock)
+      : state_(std::make_shared<MixerState>(clock)) {
     state_->backend = std::move(backend);
     thread_ = std::thread([state = state_] {
       try {
@@ -286,7 +291,7 @@ class MixingSoundOutput final : public SoundOutput {
     voice->samples = std::move(samples);
     std::unique_lock lock(state_->mutex);
     if (state_->finished) return SoundResult::kSkipped;
-    if (state_->unavailable && std::chrono::steady_clock::now() < state_->retry_at) {
+    if (state_->unavailable && state_->clock.SteadyNow() < state_->retry_at) {
       return SoundResult::kSkipped;
     }
     state_->voices.push_back(voice);
@@ -309,17 +314,18 @@ std::unique_ptr<SoundBackend> MakeWavFileBackend(std::string path, Clock* pace) 
   return std::make_unique<WavFileBackend>(std::move(path), pace);
 }
 
-std::unique_ptr<SoundOutput> MakeMixingSoundOutput(std::unique_ptr<SoundBackend> backend) {
-  return std::make_unique<MixingSoundOutput>(std::move(backend));
+std::unique_ptr<SoundOutput> MakeMixingSoundOutput(std::unique_ptr<SoundBackend> backend,
+                                                   Clock& clock) {
+  return std::make_unique<MixingSoundOutput>(std::move(backend), clock);
 }
 
 std::unique_ptr<SoundOutput> MakeSoundOutputFromEnvironment(Clock& clock) {
   const char* sink = std::getenv("TV_SOUND_SINK");
   const std::string value = sink == nullptr ? "" : sink;
   if (value.rfind("wav:", 0) == 0 && value.size() > 4) {
-    return MakeMixingSoundOutput(MakeWavFileBackend(value.substr(4), &clock));
+    return MakeMixingSoundOutput(MakeWavFileBackend(value.substr(4), &clock), clock);
   }
-  return MakeMixingSoundOutput(MakePulseBackend());
+  return MakeMixingSoundOutput(MakePulseBackend(), clock);
 }
 
 }  // namespace tv

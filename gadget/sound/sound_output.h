@@ -63,12 +63,14 @@ std::unique_ptr<SoundBackend> MakeWavFileBackend(std::string path, Clock* pace =
 // played and hands the result to `backend` in short blocks, so that a backend
 // that blocks (a hung sound server) holds up that thread only. Callers wait
 // for their sound with their stop token; on destruction the thread is given
-// a short while to end and is otherwise left to end on its own.
-std::unique_ptr<SoundOutput> MakeMixingSoundOutput(std::unique_ptr<SoundBackend> backend);
+// a short while to end and is otherwise left to end on its own. The pause
+// after a failed open (RetryAfter) is measured on `clock`.
+std::unique_ptr<SoundOutput> MakeMixingSoundOutput(std::unique_ptr<SoundBackend> backend,
+                                                   Clock& clock = DefaultClock());
 
 // The output named by the environment: TV_SOUND_SINK=wav:PATH writes every
 // sound into the WAV file PATH (paced on `clock`) instead of playing it;
-// otherwise the desktop's sound server.
+// otherwise the desktop's sound server. Its times are measured on `clock`.
 std::unique_ptr<SoundOutput> MakeSoundOutputFromEnvironment(Clock& clock = DefaultClock());
 
 }  // namespace tv

@@ -3,7 +3,6 @@
 #include <time.h>
 
 #include <algorithm>
-#include <thread>
 
 namespace tv {
 
@@ -35,15 +34,29 @@ Clock::SteadyPoint SystemClock::SteadyNow() const {
 }
 
 bool SystemClock::SleepFor(Duration d, std::stop_token stop) {
-  if (!stop.stop_possible()) {
-    std::this_thread::sleep_for(d);
-    return true;
-  }
+  return SleepUntil(SteadyNow() + d, stop);
+}
+
+bool SystemClock::SleepUntil(SteadyPoint t, std::stop_token stop) {
+  return SleepUntilOnFace(
+      t, stop, [this] { return SteadyNow(); }, slice_);
+}
+
+bool SleepUntilOnFace(Clock::SteadyPoint deadline, std::stop_token stop,
+                      const std::function<Clock::SteadyPoint()>& face, Clock::Duration slice) {
   std::mutex m;
   std::condition_variable_any cv;
   std::unique_lock lock(m);
-  cv.wait_for(lock, stop, d, [] { return false; });
-  return !stop.stop_requested();
+  const Clock::Duration longest = std::max(slice, Clock::Duration{1});
+  for (;;) {
+    if (stop.stop_requested()) return false;
+    const Clock::SteadyPoint now = face();
+    if (now >= deadline) return true;
+    const Clock::Duration nap =
+        std::min(std::chrono::ceil<Clock::Duration>(deadline - now), longest);
+    // The wait ends early only for the stop: nothing else notifies it.
+    cv.wait_for(lock, stop, nap, [] { return false; });
+  }
 }
 
 bool Clock::SleepUntil(SteadyPoint t, std::stop_token stop) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <stop_token>
@@ -50,12 +51,34 @@ class Clock {
   long long SteadyMillis() const;
 };
 
+// The longest stretch a SystemClock sleep naps before it reads its steady
+// face again.
+inline constexpr Clock::Duration kSystemSleepSlice{1000};
+
+// The computer's clocks: the wall clock, and the time since boot with the
+// suspended time included as the steady face. The system's timed waits do
+// not count suspended time, so a sleep naps in slices and reads the steady
+// face after each: one whose deadline passed while the computer slept ends
+// within a slice of the resume, not after the whole sleep again.
 class SystemClock final : public Clock {
  public:
+  explicit SystemClock(Duration slice = kSystemSleepSlice) : slice_(slice) {}
+
   TimePoint Now() const override;
   SteadyPoint SteadyNow() const override;
   bool SleepFor(Duration d, std::stop_token stop = {}) override;
+  bool SleepUntil(SteadyPoint t, std::stop_token stop = {}) override;
+
+ private:
+  const Duration slice_;
 };
+
+// Sleeps until `face` reads `deadline`, in naps of at most `slice` of the
+// system's own timed wait, reading `face` again after each; or less when
+// `stop` is requested. Returns as Clock::SleepFor does. SystemClock sleeps
+// with it on its steady face.
+bool SleepUntilOnFace(Clock::SteadyPoint deadline, std::stop_token stop,
+                      const std::function<Clock::SteadyPoint()>& face, Clock::Duration slice);
 
 // The process-wide real clock.
 Clock& DefaultClock();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -44,6 +45,68 @@ TEST(SystemClock, StopRequestEndsSleepEarly) {
   std::stop_source source;
   source.request_stop();
   EXPECT_FALSE(DefaultClock().SleepFor(1h, source.get_token()));
+}
+
+// A system sleep naps on the system's timed wait, which does not count the
+// time the computer is suspended, and reads its face again after each nap:
+// a face that ran on meanwhile ends the sleep at once.
+TEST(SystemClock, SleepReadsItsFaceAgainAfterEachNap) {
+  const Clock::SteadyPoint base{100h};
+  struct Row {
+    const char* legend;
+    Clock::SteadyPoint deadline;
+    Clock::Duration jump;  // how far the face moves during each nap
+    bool elapsed;
+    int reads;
+  };
+  const Row rows[] = {
+      {"a suspend carries the face past the deadline", base + 1h, 2h, true, 2},
+      {"naps of less than the deadline: napped on", base + 30ms, 20ms, true, 3},
+      {"the deadline has passed already: no nap", base - 1s, 0ms, true, 1},
+  };
+  for (const Row& row : rows) {
+    std::atomic<int> reads{0};
+    const auto face = [&] { return base + row.jump * reads.fetch_add(1); };
+    // Ends a sleep that would outlast the test (a face no longer read).
+    std::stop_source guard;
+    std::mutex m;
+    std::condition_variable_any cv;
+    bool done = false;
+    std::jthread watchdog([&] {
+      std::unique_lock lock(m);
+      if (!cv.wait_for(lock, 5s, [&] { return done; })) guard.request_stop();
+    });
+    EXPECT_EQ(SleepUntilOnFace(row.deadline, guard.get_token(), face, 10ms), row.elapsed)
+        << row.legend;
+    {
+      std::lock_guard lock(m);
+      done = true;
+    }
+    cv.notify_all();
+    watchdog.join();
+    EXPECT_FALSE(guard.stop_requested()) << row.legend << ": ended by its face";
+    EXPECT_EQ(reads.load(), row.reads) << row.legend;
+  }
+  std::stop_source stop;
+  stop.request_stop();
+  EXPECT_FALSE(SleepUntilOnFace(
+      base + 1h, stop.get_token(), [&] { return base; }, 10ms))
+      << "a stop asked ends it";
+  // A stop asked during a nap ends the nap itself (a wake-up of a worker).
+  std::stop_source later;
+  std::atomic<bool> napping{false};
+  std::jthread asker([&] {
+    while (!napping) std::this_thread::yield();
+    later.request_stop();
+  });
+  EXPECT_FALSE(SleepUntilOnFace(
+      base + 2h, later.get_token(),
+      [&] {
+        napping = true;
+        return base;
+      },
+      1h))
+      << "a stop asked during a nap ends it";
 }
 
 TEST(NamedHandles, RegistryRules) {

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
@@ -282,6 +283,50 @@ TEST(HungSoundServer, HoldsUpNeitherTheAlertsNorTheirEnd) {
   std::unique_lock lock(server->mutex);
   server->cv.wait(lock, [&] { return server->gone; });
   EXPECT_TRUE(log.Get().empty()) << "the problem of a stopped output is not told";
+}
+
+// A sound server that is never there, its opens counted.
+class AbsentBackend final : public SoundBackend {
+ public:
+  explicit AbsentBackend(std::atomic<int>& opens) : opens_(opens) {}
+  bool Open(std::string& problem) override {
+    ++opens_;
+    problem = "absent";
+    return false;
+  }
+  bool Write(std::span<const std::int16_t>, std::stop_token, std::string&) override { return true; }
+  void Drain() override {}
+  void Close() override {}
+  Clock::Duration RetryAfter() const override { return std::chrono::seconds{60}; }
+
+ private:
+  std::atomic<int>& opens_;
+};
+
+// After a failed open, sounds are skipped without trying again until the
+// pause has passed on the output's clock.
+TEST(NoSoundServer, OpenedAgainOnlyOnceThePauseHasPassedOnTheClock) {
+  std::atomic<int> opens{0};
+  ManualClock clock;
+  auto sound = MakeMixingSoundOutput(std::make_unique<AbsentBackend>(opens), clock);
+  struct Row {
+    const char* legend;
+    std::chrono::seconds advance;
+    int opens;
+  };
+  const Row rows[] = {
+      {"the first sound tries", std::chrono::seconds{0}, 1},
+      {"at once after: skipped", std::chrono::seconds{0}, 1},
+      {"59 s later: still skipped", std::chrono::seconds{59}, 1},
+      {"a minute after the failure: tried again", std::chrono::seconds{1}, 2},
+      {"then skipped again", std::chrono::seconds{30}, 2},
+  };
+  for (const Row& row : rows) {
+    clock.Advance(row.advance);
+    EXPECT_EQ(sound->Tone(1000, 50), SoundResult::kSkipped) << row.legend;
+    EXPECT_EQ(opens.load(), row.opens) << row.legend;
+  }
+  EXPECT_EQ(sound->TakeProblem(), "absent");
 }
 
 int Entries(const char* dir) {
