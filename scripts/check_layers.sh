@@ -7,7 +7,9 @@
 #    or Qt outside gadget/app;
 #  - when a file of a folder the README's layout table calls "collection
 #    core" reaches, through the headers it includes, a header of a folder
-#    it calls "presentation" (the collection runs without the window);
+#    it calls "presentation", or one of its targets links, directly or
+#    through others, a presentation target (the collection runs without
+#    the window);
 #  - when the README's layout table says other than the build files (its
 #    "may include" column lists exactly the folders of the DEPS);
 #  - when it finds no file to check.
@@ -41,7 +43,8 @@ done
 [ ${#layers[@]} -gt 0 ] || fail "the top CMakeLists.txt adds no folder of its own"
 
 # "folder allowed-folder" lines: for each target a layer defines, the layers
-# of the project targets it links.
+# of the project targets it links. And "target used-target folder-of-used"
+# lines, the links between the project's targets.
 cmake_files=()
 for d in "${layers[@]}"; do cmake_files+=("$d/CMakeLists.txt"); done
 edges=$(awk '
@@ -60,13 +63,14 @@ edges=$(awk '
         word = t[i]
         if (word == "DEPS") { deps = 1; continue }
         if (word == "SOURCES") { deps = 0; continue }
-        if (deps && word != "") uses[folder, word] = 1
+        if (deps && word != "") { uses[folder, word] = 1; links[name, word] = 1 }
       }
     } else if (t[start] == "target_link_libraries") {
       for (i = start + 2; i <= n; i++) {
         word = t[i]
         if (word == "PUBLIC" || word == "PRIVATE" || word == "INTERFACE" || word == "") continue
         uses[folder, word] = 1
+        links[name, word] = 1
       }
     }
   }
@@ -87,10 +91,16 @@ edges=$(awk '
     for (key in uses) {
       split(key, part, SUBSEP)
       if ((part[2] in folder_of) && folder_of[part[2]] != part[1]) {
-        print part[1], folder_of[part[2]]
+        print "folder", part[1], folder_of[part[2]]
       }
     }
+    for (key in links) {
+      split(key, part, SUBSEP)
+      if (part[2] in folder_of) print "target", part[1], folder_of[part[1]], part[2], folder_of[part[2]]
+    }
   }' "${cmake_files[@]}" | sort -u)
+target_links=$(awk '$1 == "target" { print $2, $3, $4, $5 }' <<<"$edges")
+edges=$(awk '$1 == "folder" { print $2, $3 }' <<<"$edges")
 
 # The README's layout table: "| `folder/` | holds | may include | stands |".
 readme_rows=""
@@ -140,11 +150,56 @@ for d in "${layers[@]}"; do
   grep -q "^$d/" <<<"$listed" || fail "found no source file in $d/ (is the file list complete?)"
 done
 
+stands_list=$(for d in "${layers[@]}"; do echo "$d ${stands[$d]:-}"; done)
+
+# The links: a target of a collection core folder never links, directly or
+# through the targets it links, a target of a presentation folder.
+if ! awk -v stands_list="$stands_list" '
+  # The chain from `t` to a presentation target, or "".
+  function reach(t, path,   i, found) {
+    if (t in seen) return seen[t]
+    seen[t] = ""
+    if (folder_of[t] in presentation) { seen[t] = path; return path }
+    for (i = 1; i <= count[t]; i++) {
+      found = reach(used[t, i], path " -> " used[t, i])
+      if (found != "") { seen[t] = found; return found }
+    }
+    return ""
+  }
+  BEGIN {
+    n = split(stands_list, rows, "\n")
+    for (i = 1; i <= n; i++) {
+      d = rows[i]; sub(/ .*/, "", d)
+      s = rows[i]; sub(/^[^ ]+ ?/, "", s)
+      if (s == "collection core") core[d] = 1
+      if (s == "presentation") presentation[d] = 1
+    }
+  }
+  {
+    folder_of[$1] = $2
+    folder_of[$3] = $4
+    used[$1, ++count[$1]] = $3
+  }
+  END {
+    bad = 0
+    for (t in folder_of) {
+      if (!(folder_of[t] in core)) continue
+      delete seen
+      found = reach(t, t)
+      if (found != "") {
+        printf "layer check: %s (%s) links the presentation: %s\n", t, folder_of[t], found > "/dev/stderr"
+        bad = 1
+      }
+    }
+    exit bad
+  }' <<<"$target_links"; then
+  bad=1
+fi
+
 # Every include line as "file<TAB>line"; the rules are applied in one pass.
 allowed_list=$(for d in "${layers[@]}"; do
                  echo "$d $(awk -v d="$d" '$1 == d { printf "%s ", $2 }' <<<"$edges")"
                done)
-stands_list=$(for d in "${layers[@]}"; do echo "$d ${stands[$d]:-}"; done)
 set +e
 grep -HE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]' "${existing[@]}" |
   sed -E 's/^([^:]+):/\1\t/' |

@@ -66,6 +66,9 @@ plant "a core folder reaches the window through a header it may include" \
   "gadget/publish/alert_events.h reaches the presentation" \
   sed -i '/^#include "gadget\/engine\/station_record.h"/a #include "gadget/window/window.h"' \
     gadget/alerts/alarm_items.h
+plant "a core folder links a presentation target" \
+  "tv_publish (gadget/publish) links the presentation: tv_publish -> tv_alerts -> tv_display" \
+  sed -i 's/DEPS tv_export tv_alarm_items /DEPS tv_export tv_alerts /' gadget/publish/CMakeLists.txt
 plant "the README's table lists a folder the DEPS do not" \
   "README.md says gadget/export/ may include [ gadget/engine gadget/pages lib/common" \
   sed -i '/^| `gadget\/export\/`/s/| `gadget\/engine`, /| `gadget\/engine`, `gadget\/pages`, /' README.md
