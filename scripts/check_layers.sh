@@ -38,13 +38,13 @@ for d in $(awk '/^foreach\(dir/ { on = 1; next }
                 on { line = $0; sub(/\).*/, "", line); print line; if ($0 ~ /\)/) exit }' \
                 CMakeLists.txt); do
   case " $free_dirs " in *" $d "*) continue ;; esac
-  [ -f "$d/CMakeLists.txt" ] && layers+=("$d")
+  if [ -f "$d/CMakeLists.txt" ]; then layers+=("$d"); fi
 done
 [ ${#layers[@]} -gt 0 ] || fail "the top CMakeLists.txt adds no folder of its own"
 
 # "folder allowed-folder" lines: for each target a layer defines, the layers
-# of the project targets it links. And "target used-target folder-of-used"
-# lines, the links between the project's targets.
+# of the project targets it links. And "target its-folder used-target
+# folder-of-used" lines: the links between the project's targets.
 cmake_files=()
 for d in "${layers[@]}"; do cmake_files+=("$d/CMakeLists.txt"); done
 edges=$(awk '
@@ -143,7 +143,7 @@ else
 fi
 # Files that vanished since git listed them (deleted, not yet committed).
 existing=()
-for f in "${files[@]}"; do [ -f "$f" ] && existing+=("$f"); done
+for f in "${files[@]}"; do if [ -f "$f" ]; then existing+=("$f"); fi; done
 [ ${#existing[@]} -gt 0 ] || fail "found no source file to check in $root"
 listed=$(printf '%s\n' "${existing[@]}")
 for d in "${layers[@]}"; do
@@ -151,6 +151,10 @@ for d in "${layers[@]}"; do
 done
 
 stands_list=$(for d in "${layers[@]}"; do echo "$d ${stands[$d]:-}"; done)
+for part in "collection core" "presentation"; do
+  grep -q " $part\$" <<<"$stands_list" ||
+    fail "README.md's layout table calls no folder \"$part\" (its fourth column, where each folder stands)"
+done
 
 # The links: a target of a collection core folder never links, directly or
 # through the targets it links, a target of a presentation folder.
