@@ -192,13 +192,11 @@ Weather WeatherModel::WeatherAt(double storm) const {
   const Weather& a = scenario_.fair;
   const Weather& b = scenario_.weather;
   const auto mix = [storm](double x, double y) { return x + (y - x) * storm; };
-  return {mix(a.mean_temp_f, b.mean_temp_f),
-          mix(a.temp_swing_f, b.temp_swing_f),
-          mix(a.mean_hum, b.mean_hum),
-          mix(a.wind_mean_mph, b.wind_mean_mph),
+  return {mix(a.mean_temp_f, b.mean_temp_f), mix(a.temp_swing_f, b.temp_swing_f),
+          mix(a.mean_hum, b.mean_hum), mix(a.wind_mean_mph, b.wind_mean_mph),
           mix(a.gust_mph, b.gust_mph),
-          storm > 0.001 ? 0.0 : a.rain_chance_per_h,  // the storm's own rain, no showers
-          a.rain_rate_clicks_h};
+          // The storm's own rain, and no showers until well after it.
+          storm > 1e-6 ? 0.0 : a.rain_chance_per_h, a.rain_rate_clicks_h};
 }
 
 double WeatherModel::StormRain(std::int64_t t) const {
@@ -268,7 +266,7 @@ void WeatherModel::Begin(std::int64_t t, const EepromImage& e, std::int64_t hist
   // Rain totals so far this month and year.
   const ConsoleTime cf = BreakDown(from);
   day_rain_ = 0;
-  month_rain_ = std::floor(Uniform() * 40.0 + (cf.day - 1) * 2.0);
+  month_rain_ = std::floor((cf.day - 1) * (2.0 + 3.0 * Uniform()));
   year_rain_ = month_rain_ + std::floor((cf.month - 1) * 150.0 * (0.5 + Uniform()));
   month_et_ = (cf.day - 1) * 0.09;
   year_et_ = month_et_ + (cf.month - 1) * 2.5;
@@ -298,21 +296,31 @@ void WeatherModel::AdvanceTo(std::int64_t t, const EepromImage& e, double max_st
   }
   while (time_ < t) {
     const double dt = std::min<double>(std::max(1.0, max_step), static_cast<double>(t - time_));
-    // A step belongs to the day of its last second: what falls in the step
-    // that ends at midnight is the old day's, as is the archive record
-    // stamped 00:00.
-    const ConsoleTime before = BreakDown(time_ - 1);
+    // What falls in the step that ends at midnight is the old day's, as is
+    // the archive record stamped 00:00; the day's counters start again at
+    // the end of that step, the new day's extremes with its values.
+    const ConsoleTime before = BreakDown(time_);
     time_ += static_cast<std::int64_t>(dt);
-    RollOver(before, BreakDown(time_ - 1));
     Step(dt, e);
+    if (RollOver(before, BreakDown(time_))) {
+      PutTotals();
+      ApplyPins();
+      ComputeAlarms(e);
+      ApplyPins();
+      Accumulate();
+    }
   }
 }
 
-void WeatherModel::RollOver(const ConsoleTime& before, const ConsoleTime& after) {
-  if (before.hour != after.hour || before.day != after.day) {
-    hilows_.rain_rate.hour_high.reset();
+bool WeatherModel::RollOver(const ConsoleTime& before, const ConsoleTime& after) {
+  if (before.hour == after.hour && before.day == after.day && before.month == after.month &&
+      before.year == after.year) {
+    return false;
   }
-  if (before.day == after.day && before.month == after.month && before.year == after.year) return;
+  hilows_.rain_rate.hour_high.reset();
+  if (before.day == after.day && before.month == after.month && before.year == after.year) {
+    return true;
+  }
   ForEachExtremes(hilows_, [](Extremes& x) {
     x.day_low.reset();
     x.day_high.reset();
@@ -338,6 +346,7 @@ void WeatherModel::RollOver(const ConsoleTime& before, const ConsoleTime& after)
     year_rain_ = 0;
     year_et_ = 0;
   }
+  return true;
 }
 
 void WeatherModel::Step(double dt, const EepromImage& e) {
@@ -356,8 +365,7 @@ void WeatherModel::Step(double dt, const EepromImage& e) {
   temp_noise_ = Relax(temp_noise_, 0.0, 1.3, dt, 3600.0, normal);
   hum_noise_ = Relax(hum_noise_, 0.0, 5.0, dt, 3 * 3600.0, normal);
   const double cloud_mean = std::clamp(0.15 + 3.0 * w.rain_chance_per_h + 0.75 * storm, 0.0, 0.9);
-  cloud_ = std::clamp(Relax(cloud_, cloud_mean, 0.25, dt, 3 * 3600.0, normal), raining_ ? 0.7 : 0.0,
-                      1.0);
+  cloud_ = std::clamp(Relax(cloud_, cloud_mean, 0.25, dt, 3 * 3600.0, normal), 0.0, 1.0);
   // Wind: a slowly varying base with gusts on top; direction wanders.
   wind_base_ += (w.wind_mean_mph - wind_base_) * (1 - std::exp(-dt / 1200.0)) +
                 Normal(0.3 * std::sqrt(dt / 60.0));
@@ -455,6 +463,8 @@ void WeatherModel::Step(double dt, const EepromImage& e) {
     day_et_ += et_now;
     month_et_ += et_now;
     year_et_ += et_now;
+    PutTotals();
+    ApplyPins();
   }
   Accumulate();
   if (archiving_) {
@@ -530,9 +540,11 @@ void WeatherModel::Compute(const EepromImage& e) {
   // Sun.
   const double elev = std::max(0.0, sun.elevation_sin);
   if (scenario_.solar_uv) {
-    const double solar = 1050.0 * std::pow(elev, 1.15) * (1.0 - 0.75 * cloud_);
+    // Rain comes with its clouds, building up and clearing with the wetness.
+    const double sky = std::max(cloud_, 0.85 * wet_);
+    const double solar = 1050.0 * std::pow(elev, 1.15) * (1.0 - 0.75 * sky);
     r.solar = std::round(std::max(0.0, solar));
-    r.uv = Round(std::max(0.0, 11.0 * std::pow(elev, 2.5) * (1.0 - 0.6 * cloud_)), 0.1);
+    r.uv = Round(std::max(0.0, 11.0 * std::pow(elev, 2.5) * (1.0 - 0.6 * sky)), 0.1);
     r.thsw = std::round(heat - 1.072 * *r.wind_speed + *r.solar / 60.0);
   } else {
     r.solar.reset();
@@ -576,25 +588,13 @@ void WeatherModel::Compute(const EepromImage& e) {
   r.rain_15min = c15;
   r.rain_1h = c60;
   r.rain_24h = c24;
-  r.day_rain = day_rain_;
-  r.month_rain = month_rain_;
-  r.year_rain = year_rain_;
+  PutTotals();
   r.storm_rain = storm_start_ >= 0 ? storm_clicks_ : 0.0;
   if (storm_start_ >= 0) {
     const ConsoleTime s = BreakDown(storm_start_);
     r.storm_start = s.year * 10000.0 + s.month * 100.0 + s.day;
   } else {
     r.storm_start.reset();
-  }
-  // The console works evapotranspiration out from the solar sensor: none without one.
-  if (scenario_.solar_uv) {
-    r.day_et = Round(day_et_, 0.001);
-    r.month_et = Round(month_et_, 0.01);
-    r.year_et = Round(year_et_, 0.01);
-  } else {
-    r.day_et.reset();
-    r.month_et.reset();
-    r.year_et.reset();
   }
 
   // Extra, soil and leaf sensors.
@@ -612,10 +612,11 @@ void WeatherModel::Compute(const EepromImage& e) {
     r.soil_temp[1] = std::round(soil - 1.0);
     r.leaf_temp[0] = std::round(out_t + 1.0);
     r.leaf_temp[1] = std::round(out_t);
-    const double wet_soil = raining_ ? 8.0 : 25.0 + 10.0 * cycle;
+    // Soil and leaves wet with the rain (`wet_`) and dry after it.
+    const double wet_soil = 25.0 + 10.0 * cycle + (8.0 - (25.0 + 10.0 * cycle)) * wet_;
     r.soil_moist[0] = std::round(std::clamp(wet_soil, 0.0, 200.0));
     r.soil_moist[1] = std::round(std::clamp(wet_soil + 12.0, 0.0, 200.0));
-    const double wet = raining_ ? 14.0 : (out_h > 90 ? 6.0 : 0.0);
+    const double wet = std::max(14.0 * wet_, out_h > 90 ? 6.0 : 0.0);
     r.leaf_wet[0] = std::round(wet);
     r.leaf_wet[1] = std::round(std::max(0.0, wet - 2.0));
   }
@@ -642,6 +643,23 @@ void WeatherModel::Compute(const EepromImage& e) {
   r.console_battery = protocol::ConsoleBatteryVolts(805);
   r.tx_battery = (scenario_.extra_sensors && scenario_.storm.rise_h > 0) ? 0x02 : 0x00;
   r.archive_pointer = archive_pointer_;
+}
+
+void WeatherModel::PutTotals() {
+  Readings& r = readings_;
+  r.day_rain = day_rain_;
+  r.month_rain = month_rain_;
+  r.year_rain = year_rain_;
+  // The console works evapotranspiration out from the solar sensor: none without one.
+  if (scenario_.solar_uv) {
+    r.day_et = Round(day_et_, 0.001);
+    r.month_et = Round(month_et_, 0.01);
+    r.year_et = Round(year_et_, 0.01);
+  } else {
+    r.day_et.reset();
+    r.month_et.reset();
+    r.year_et.reset();
+  }
 }
 
 void WeatherModel::ComputeAlarms(const EepromImage& e) {

@@ -84,7 +84,11 @@ class WeatherModel {
   void ApplyPins();
   void ComputeAlarms(const EepromImage& ee);
   void Accumulate();
-  void RollOver(const ConsoleTime& before, const ConsoleTime& after);
+  // Starts the hour's, day's, month's and year's extremes and totals again
+  // when `after` is in a new one; true when it did.
+  bool RollOver(const ConsoleTime& before, const ConsoleTime& after);
+  // The rain and evapotranspiration totals into the readings.
+  void PutTotals();
   double Normal(double sigma);
   double Uniform();
   // How far into the storm console time `t` is: 1 at its height, 0 away
