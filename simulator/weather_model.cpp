@@ -371,14 +371,18 @@ void WeatherModel::Step(double dt, const EepromImage& e) {
                 Normal(0.3 * std::sqrt(dt / 60.0));
   wind_base_ = std::max(0.0, wind_base_);
   // Gusts come and die away within seconds: their chain runs in beats of at
-  // most 10 s whatever the step, so that long steps are not gustier.
-  // The gust of a few beats ago has died away: a long step runs its last four.
-  for (double left = std::min(dt, 40.0); left > 0; left -= 10.0) {
+  // most 10 s whatever the step, so that long steps are not gustier; the
+  // strongest wind of the beats before the last is the step's peak (the last
+  // one is the reading).
+  double peak = -1;
+  for (double left = dt; left > 0; left -= 10.0) {
     const bool whole = left >= 10.0;
     const double beat = left / 10.0;
     const double chance = whole ? 0.15 : 1.0 - std::pow(0.85, beat);
     gust_ =
         Uniform() < chance ? w.gust_mph * Uniform() : gust_ * (whole ? 0.5 : std::pow(0.5, beat));
+    // (A uniform noise of the reading's spread: cheaper, and only its peak counts.)
+    if (left > 10.0) peak = std::max(peak, wind_base_ + gust_ + 3.46 * (Uniform() - 0.5));
   }
   wind_dir_ = std::fmod(wind_dir_ + Normal(8.0 * std::sqrt(dt / 60.0)) + 360.0, 360.0);
   // Rain: the storm's, and showers in fair weather.
@@ -469,8 +473,8 @@ void WeatherModel::Step(double dt, const EepromImage& e) {
   Accumulate();
   if (archiving_) {
     const int period_s = std::max<int>(1, e.U8(ee::kArchivePeriod)) * 60;
-    accumulator_.Add(readings_, ArchiveStep{time_, dt, clicks_now, et_now}, period_s,
-                     [this](std::int64_t end, ArchiveEntry entry) {
+    accumulator_.Add(readings_, ArchiveStep{time_, dt, clicks_now, et_now, std::round(peak)},
+                     period_s, [this](std::int64_t end, ArchiveEntry entry) {
                        if (end > keep_after_) archived_.emplace_back(end, std::move(entry));
                      });
   }
