@@ -397,7 +397,8 @@ void WeatherModel::Step(double dt, const EepromImage& e) {
   }
   rain_intensity_ = std::max(StormRain(time_), shower_ ? shower_intensity_ : 0.0);
   raining_ = rain_intensity_ > 0;
-  wet_ = Relax(wet_, raining_ ? 1.0 : 0.0, 0.0, dt, 1200.0, normal);
+  const double soaked = raining_ ? 1.0 : 0.0;
+  wet_ = soaked + (wet_ - soaked) * std::exp(-dt / 1200.0);
   double clicks_now = 0;
   if (raining_) {
     const double rate = std::max(1.0, rain_intensity_ * (0.6 + 0.8 * Uniform()));

@@ -33,7 +33,8 @@ ConsoleTime BreakDown(std::int64_t console_seconds);
 std::int64_t MakeConsoleSeconds(int year, int month, int day, int hour, int minute, int second);
 
 // A deterministic (seeded) weather model: daily temperature cycle, humidity,
-// barometer drifting with a trend, gusty wind, showers, sun-driven solar
+// barometer with the scenario's value and trend at the start time and slow
+// waves away from it, gusty wind, showers or a passing storm, sun-driven solar
 // radiation, UV and evapotranspiration, extra/soil/leaf sensors, forecast,
 // batteries, reception statistics, alarm bits, and highs and lows that
 // accumulate and roll over at midnight, month and year.
