@@ -15,6 +15,8 @@ namespace tv {
 struct ArchiveColumn {
   std::string_view name;
   std::string_view unit;
+  // The store's layout version that brought the column.
+  int since = 1;
 };
 
 inline constexpr std::size_t kArchiveColumnCount = 37;

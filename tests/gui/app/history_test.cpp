@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -43,6 +44,8 @@ std::vector<HistoryRow> ThreeDays() {
     row.values[Col("wind_speed_avg")] = 10 + 5 * std::cos(phase);
     row.values[Col("wind_speed_high")] = 18 + 8 * std::cos(phase);
     row.values[Col("wind_dir_prevailing")] = 22.5 * static_cast<double>((t / 3600) % 16);
+    row.values[Col("solar_rad")] = std::max(0.0, 800 * std::sin(phase));
+    row.values[Col("uv")] = std::max(0.0, 7 * std::sin(phase));
     rows.push_back(row);
   }
   return rows;
@@ -78,13 +81,17 @@ class HistorySuite final : public QObject {
         titles << QString::fromStdString(view->chart().title);
       }
       QCOMPARE(titles, (QStringList{"Températures", "Pression atmosphérique", "Pluviométrie",
-                                    "Anémométrie"}));
+                                    "Anémométrie", "Rayonnement solaire", "Indice UV"}));
       const Chart& temps = window.Charts()[0]->chart();
       // The two missing hours are a gap for the span that holds them.
       QCOMPARE(temps.lines[0].runs.size(), std::size_t{2});
       if (capture != nullptr) {
         QTest::qWait(50);
         window.grab().save(QString("%1/history-%2.png").arg(capture, s.name));
+        for (int i = 0; i < window.Charts().size(); ++i) {
+          window.Charts()[i]->grab().save(
+              QString("%1/history-%2-chart%3.png").arg(capture, s.name).arg(i + 1));
+        }
       }
     }
     // Pointing at the middle of the day's temperatures gives time and values.
