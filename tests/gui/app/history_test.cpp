@@ -19,12 +19,7 @@ namespace {
 
 constexpr std::int64_t kNow = 1'781'000'000;
 
-std::size_t Col(std::string_view name) {
-  for (std::size_t i = 0; i < ArchiveColumns().size(); ++i) {
-    if (ArchiveColumns()[i].name == name) return i;
-  }
-  return 0;
-}
+using Id = ArchiveColumnId;
 
 // Three days of 5-minute records, a day's sine of temperature, a rainy
 // afternoon, and two hours missing this morning.
@@ -36,16 +31,16 @@ std::vector<HistoryRow> ThreeDays() {
     HistoryRow row;
     row.stamp = UtcToConsoleStamp(t);
     row.utc = t;
-    row.values[Col("outside_temp")] = 12 + 6 * std::sin(phase);
-    row.values[Col("inside_temp")] = 21.0;
-    row.values[Col("outside_hum")] = 70 - 15 * std::sin(phase);
-    row.values[Col("barometer")] = 1012 + 4 * std::sin(phase / 3);
-    row.values[Col("rain")] = (t % 86400) > 50000 && (t % 86400) < 60000 ? 0.2 : 0.0;
-    row.values[Col("wind_speed_avg")] = 10 + 5 * std::cos(phase);
-    row.values[Col("wind_speed_high")] = 18 + 8 * std::cos(phase);
-    row.values[Col("wind_dir_prevailing")] = 22.5 * static_cast<double>((t / 3600) % 16);
-    row.values[Col("solar_rad")] = std::max(0.0, 800 * std::sin(phase));
-    row.values[Col("uv")] = std::max(0.0, 7 * std::sin(phase));
+    row.values[Id::kOutsideTemp] = 12 + 6 * std::sin(phase);
+    row.values[Id::kInsideTemp] = 21.0;
+    row.values[Id::kOutsideHum] = 70 - 15 * std::sin(phase);
+    row.values[Id::kBarometer] = 1012 + 4 * std::sin(phase / 3);
+    row.values[Id::kRain] = (t % 86400) > 50000 && (t % 86400) < 60000 ? 0.2 : 0.0;
+    row.values[Id::kWindSpeedAvg] = 10 + 5 * std::cos(phase);
+    row.values[Id::kWindSpeedHigh] = 18 + 8 * std::cos(phase);
+    row.values[Id::kWindDirPrevailing] = 22.5 * static_cast<double>((t / 3600) % 16);
+    row.values[Id::kSolarRad] = std::max(0.0, 800 * std::sin(phase));
+    row.values[Id::kUv] = std::max(0.0, 7 * std::sin(phase));
     rows.push_back(row);
   }
   return rows;

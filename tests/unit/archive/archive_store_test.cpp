@@ -23,37 +23,33 @@ using archive_test::RecordAt;
 using archive_test::TempFolder;
 using archive_test::ZoneScope;
 
-std::optional<double> Column(const ArchiveValues& values, std::string_view name) {
-  for (std::size_t i = 0; i < kArchiveColumnCount; ++i) {
-    if (ArchiveColumns()[i].name == name) return values[i];
-  }
-  ADD_FAILURE() << "no column " << name;
-  return std::nullopt;
-}
+using Id = ArchiveColumnId;
 
 TEST(ArchiveColumns, ConsoleUnitsBecomeTheWindowsAndDashesBecomeEmpty) {
   struct Row {
     const char* legend;
     std::function<void(ArchiveRecord&)> set;
-    const char* column;
+    ArchiveColumnId column;
     std::optional<double> expected;
   };
   const Row rows[] = {
-      {"68 °F is 20 °C", [](ArchiveRecord& r) { r.OutsideTemp = 68.0f; }, "outside_temp", 20.0},
-      {"29.92 inHg in hPa", [](ArchiveRecord& r) { r.Barometer = 29.92f; }, "barometer", 1013.24},
-      {"library rain unit × 20 is mm", [](ArchiveRecord& r) { r.Rain = 0.05f; }, "rain", 1.0},
-      {"10 mph is 16.1 km/h", [](ArchiveRecord& r) { r.HiWindSpeed = 10.0f; }, "wind_speed_high",
+      {"68 °F is 20 °C", [](ArchiveRecord& r) { r.OutsideTemp = 68.0f; }, Id::kOutsideTemp, 20.0},
+      {"29.92 inHg in hPa", [](ArchiveRecord& r) { r.Barometer = 29.92f; }, Id::kBarometer,
+       1013.24},
+      {"library rain unit × 20 is mm", [](ArchiveRecord& r) { r.Rain = 0.05f; }, Id::kRain, 1.0},
+      {"10 mph is 16.1 km/h", [](ArchiveRecord& r) { r.HiWindSpeed = 10.0f; }, Id::kWindSpeedHigh,
        16.1},
       {"a dashed temperature has no reading",
        [](ArchiveRecord& r) { r.OutsideTemp = static_cast<float>(kResultNegativeValue); },
-       "outside_temp", std::nullopt},
+       Id::kOutsideTemp, std::nullopt},
       {"a dashed humidity has no reading",
-       [](ArchiveRecord& r) { r.OutsideHum = kResultNegativeValue; }, "outside_hum", std::nullopt},
+       [](ArchiveRecord& r) { r.OutsideHum = kResultNegativeValue; }, Id::kOutsideHum,
+       std::nullopt},
   };
   for (const auto& row : rows) {
     ArchiveRecord record = RecordAt(202606211400);
     row.set(record);
-    const auto value = Column(ConvertArchiveRecord(record), row.column);
+    const auto value = ConvertArchiveRecord(record)[row.column];
     ASSERT_EQ(value.has_value(), row.expected.has_value()) << row.legend;
     if (value) {
       EXPECT_NEAR(*value, *row.expected, 0.01) << row.legend;
