@@ -13,6 +13,7 @@
 #include "gadget/app/history_window.h"
 #include "gadget/archive/archive_store.h"
 #include "gui_suites.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv::testing {
 namespace {
@@ -51,9 +52,9 @@ class HistorySuite final : public QObject {
 
  private slots:
   void ChartsOfEachSpanWithTheGapLeftOpen() {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tv-history-gui";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const TempDir temp("tv-history-gui");
+    const std::filesystem::path& dir = temp.path;
+    QVERIFY(!dir.empty());
     ArchiveStore store((dir / "archive.sqlite").string());
     QCOMPARE(store.Open(), StoreStatus::kOk);
     const std::vector<HistoryRow> rows = ThreeDays();
@@ -97,13 +98,12 @@ class HistorySuite final : public QObject {
     QVERIFY2(text.contains("Extérieure : ") && text.contains(" °C") && text.contains("h"),
              qPrintable(text));
     QVERIFY(temps->TextAt(2).isEmpty());
-    std::filesystem::remove_all(dir);
   }
 
   void EmptyOrMissingStoreSaysSo() {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tv-history-empty";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const TempDir temp("tv-history-empty");
+    const std::filesystem::path& dir = temp.path;
+    QVERIFY(!dir.empty());
     ArchiveStore store((dir / "archive.sqlite").string());
     QCOMPARE(store.Open(), StoreStatus::kOk);
     HistoryWindow empty(&store, (dir / "archive.sqlite").string(), [] { return kNow; });
@@ -113,7 +113,6 @@ class HistorySuite final : public QObject {
     HistoryWindow none(nullptr, "", [] { return kNow; });
     none.Open();
     QVERIFY(none.EmptyText().contains("ARCHIVE_Active"));
-    std::filesystem::remove_all(dir);
   }
 };
 
