@@ -171,10 +171,13 @@ int main(int argc, char** argv) {
     }
   }
 
-  // One agent per user and installation; held until the process ends.
+  // One agent per user and installation; held until the process ends. What
+  // only reads (the settings, the archive store beside a running agent:
+  // SQLite's WAL journal lets a reader in) takes no lock.
+  const bool reads_only = settings_only || history_from != nullptr;
   std::unique_ptr<tv::InstanceLock> lock;
   const bool desktop = !no_window && !settings_only && tv::DisplayAvailable();
-  if (!settings_only) {
+  if (!reads_only) {
     lock = std::make_unique<tv::InstanceLock>(tv::AppDir());
     if (!lock->Held() && !lock->Problem().empty()) {
       // Without a usable runtime folder the agent runs unguarded rather than not at all.

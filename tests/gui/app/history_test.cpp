@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -12,18 +13,14 @@
 #include "gadget/app/history_window.h"
 #include "gadget/archive/archive_store.h"
 #include "gui_suites.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv::testing {
 namespace {
 
 constexpr std::int64_t kNow = 1'781'000'000;
 
-std::size_t Col(std::string_view name) {
-  for (std::size_t i = 0; i < ArchiveColumns().size(); ++i) {
-    if (ArchiveColumns()[i].name == name) return i;
-  }
-  return 0;
-}
+using Id = ArchiveColumnId;
 
 // Three days of 5-minute records, a day's sine of temperature, a rainy
 // afternoon, and two hours missing this morning.
@@ -35,14 +32,16 @@ std::vector<HistoryRow> ThreeDays() {
     HistoryRow row;
     row.stamp = UtcToConsoleStamp(t);
     row.utc = t;
-    row.values[Col("outside_temp")] = 12 + 6 * std::sin(phase);
-    row.values[Col("inside_temp")] = 21.0;
-    row.values[Col("outside_hum")] = 70 - 15 * std::sin(phase);
-    row.values[Col("barometer")] = 1012 + 4 * std::sin(phase / 3);
-    row.values[Col("rain")] = (t % 86400) > 50000 && (t % 86400) < 60000 ? 0.2 : 0.0;
-    row.values[Col("wind_speed_avg")] = 10 + 5 * std::cos(phase);
-    row.values[Col("wind_speed_high")] = 18 + 8 * std::cos(phase);
-    row.values[Col("wind_dir_prevailing")] = 22.5 * static_cast<double>((t / 3600) % 16);
+    row.values[Id::kOutsideTemp] = 12 + 6 * std::sin(phase);
+    row.values[Id::kInsideTemp] = 21.0;
+    row.values[Id::kOutsideHum] = 70 - 15 * std::sin(phase);
+    row.values[Id::kBarometer] = 1012 + 4 * std::sin(phase / 3);
+    row.values[Id::kRain] = (t % 86400) > 50000 && (t % 86400) < 60000 ? 0.2 : 0.0;
+    row.values[Id::kWindSpeedAvg] = 10 + 5 * std::cos(phase);
+    row.values[Id::kWindSpeedHigh] = 18 + 8 * std::cos(phase);
+    row.values[Id::kWindDirPrevailing] = 22.5 * static_cast<double>((t / 3600) % 16);
+    row.values[Id::kSolarRad] = std::max(0.0, 800 * std::sin(phase));
+    row.values[Id::kUv] = std::max(0.0, 7 * std::sin(phase));
     rows.push_back(row);
   }
   return rows;
@@ -53,9 +52,9 @@ class HistorySuite final : public QObject {
 
  private slots:
   void ChartsOfEachSpanWithTheGapLeftOpen() {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tv-history-gui";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const TempDir temp("tv-history-gui");
+    const std::filesystem::path& dir = temp.path;
+    QVERIFY(!dir.empty());
     ArchiveStore store((dir / "archive.sqlite").string());
     QCOMPARE(store.Open(), StoreStatus::kOk);
     const std::vector<HistoryRow> rows = ThreeDays();
@@ -78,13 +77,17 @@ class HistorySuite final : public QObject {
         titles << QString::fromStdString(view->chart().title);
       }
       QCOMPARE(titles, (QStringList{"Températures", "Pression atmosphérique", "Pluviométrie",
-                                    "Anémométrie"}));
+                                    "Anémométrie", "Rayonnement solaire", "Indice UV"}));
       const Chart& temps = window.Charts()[0]->chart();
       // The two missing hours are a gap for the span that holds them.
       QCOMPARE(temps.lines[0].runs.size(), std::size_t{2});
       if (capture != nullptr) {
         QTest::qWait(50);
         window.grab().save(QString("%1/history-%2.png").arg(capture, s.name));
+        for (int i = 0; i < window.Charts().size(); ++i) {
+          window.Charts()[i]->grab().save(
+              QString("%1/history-%2-chart%3.png").arg(capture, s.name).arg(i + 1));
+        }
       }
     }
     // Pointing at the middle of the day's temperatures gives time and values.
@@ -95,13 +98,12 @@ class HistorySuite final : public QObject {
     QVERIFY2(text.contains("Extérieure : ") && text.contains(" °C") && text.contains("h"),
              qPrintable(text));
     QVERIFY(temps->TextAt(2).isEmpty());
-    std::filesystem::remove_all(dir);
   }
 
   void EmptyOrMissingStoreSaysSo() {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tv-history-empty";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const TempDir temp("tv-history-empty");
+    const std::filesystem::path& dir = temp.path;
+    QVERIFY(!dir.empty());
     ArchiveStore store((dir / "archive.sqlite").string());
     QCOMPARE(store.Open(), StoreStatus::kOk);
     HistoryWindow empty(&store, (dir / "archive.sqlite").string(), [] { return kNow; });
@@ -111,7 +113,6 @@ class HistorySuite final : public QObject {
     HistoryWindow none(nullptr, "", [] { return kNow; });
     none.Open();
     QVERIFY(none.EmptyText().contains("ARCHIVE_Active"));
-    std::filesystem::remove_all(dir);
   }
 };
 
