@@ -30,7 +30,7 @@ declare -A allowed=(
   [gadget/reports]="gadget/archive gadget/export $lib"
   [gadget/publish]="gadget/alerts gadget/engine gadget/export $lib"
   [gadget/agent]="gadget/alerts gadget/archive gadget/display gadget/engine gadget/export gadget/pages gadget/publish gadget/sound gadget/window $lib"
-  [gadget/app]="gadget/agent gadget/alerts gadget/archive gadget/reports gadget/display gadget/engine gadget/export gadget/pages gadget/publish gadget/sound gadget/window $lib"
+  [gadget/app]="gadget/agent gadget/alerts gadget/archive gadget/display gadget/engine gadget/export gadget/pages gadget/publish gadget/sound gadget/window gadget/reports $lib"
 )
 # Every project folder a quoted include can name.
 project_dirs="protocol stationlib simulator $lib gadget/window gadget/sound gadget/engine gadget/display gadget/pages gadget/alerts gadget/export gadget/archive gadget/reports gadget/publish gadget/agent gadget/app tests bench fuzz payload"
