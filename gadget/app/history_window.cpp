@@ -21,6 +21,7 @@
 #include <ctime>
 #include <exception>
 
+#include "gadget/app/climate_report_dialog.h"
 #include "gadget/archive/archive_store.h"
 #include "gadget/archive/history_export.h"
 #include "lib/common/app_values.h"
@@ -412,6 +413,11 @@ HistoryWindow::HistoryWindow(ArchiveStore* store, std::string store_path,
   export_button->setObjectName("HistoryExport");
   connect(export_button, &QPushButton::clicked, this, [this] { Guarded([&] { Export(); }); });
   bar->addWidget(export_button);
+  auto* reports_button = new QPushButton("Relevés climatologiques…", this);
+  reports_button->setObjectName("HistoryClimateReports");
+  reports_button->setEnabled(store_ != nullptr);
+  connect(reports_button, &QPushButton::clicked, this, [this] { Guarded([&] { OpenReports(); }); });
+  bar->addWidget(reports_button);
   layout->addLayout(bar);
 
   empty_ = new QLabel(this);
@@ -508,6 +514,17 @@ void HistoryWindow::closeEvent(QCloseEvent* event) {
 void HistoryWindow::hideEvent(QHideEvent* event) {
   SaveGeometry();
   QWidget::hideEvent(event);
+}
+
+void HistoryWindow::OpenReports() {
+  if (reports_ == nullptr) {
+    std::vector<HistoryRow> newest;
+    const bool read = store_ != nullptr && store_->Latest(1, &newest) == StoreStatus::kOk;
+    reports_ = new ClimateReportDialog(store_,
+                                       read && !newest.empty() ? newest.front().utc : now_(), this);
+  }
+  reports_->show();
+  reports_->raise();
 }
 
 void HistoryWindow::Export() {

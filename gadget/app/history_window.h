@@ -15,6 +15,7 @@ class QScrollArea;
 namespace tv {
 
 class ArchiveStore;
+class ClimateReportDialog;
 
 // One chart of the history window, drawn with QPainter: its lines (broken at
 // the gaps), its bars, a time axis under it and, where it has one, the wind
@@ -78,6 +79,7 @@ class HistoryWindow final : public QWidget {
  private:
   void SaveGeometry();
   void Export();
+  void OpenReports();
 
   ArchiveStore* store_;
   std::string store_path_;
@@ -90,6 +92,7 @@ class HistoryWindow final : public QWidget {
   QVBoxLayout* charts_layout_ = nullptr;
   std::int64_t from_ = 0;
   std::int64_t to_ = 0;
+  ClimateReportDialog* reports_ = nullptr;
 };
 
 }  // namespace tv
