@@ -286,7 +286,7 @@ std::string MonthText(const MonthSummary& month, const ReportSettings& settings,
                    {"Vent moy.", 6},
                    {"Rafale", 6},
                    {"Heure", 8},
-                   {"Direction", 17, true}});
+                   {"Direction", 18, true}});
   for (const DaySummary& d : month.days) {
     table.Add({Two(d.day), Number(d.mean_temp), ExtremeValue(d.high), TimeText(d.high, false),
                ExtremeValue(d.low), TimeText(d.low, false), Number(d.heat_deg_days),
@@ -378,7 +378,7 @@ std::string YearText(const YearSummary& year, const ReportSettings& settings,
                    {"Vent moy.", 6},
                    {"Rafale", 6},
                    {"Jour", 5},
-                   {"Direction", 17, true}});
+                   {"Direction", 18, true}});
   for (int m = 0; m < 12; ++m) table.Add(YearCells(kMonthShort[m], year.months[m], false, true));
   table.Add(YearCells("Année", year.total, true, true));
   out += table.text();
