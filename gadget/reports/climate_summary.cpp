@@ -278,18 +278,17 @@ bool BuildMonthSummary(ArchiveStore& store, int year, int month, const ReportSet
 
 bool BuildYearSummary(ArchiveStore& store, int year, const ReportSettings& settings,
                       YearSummary* out) {
-  std::vector<HistoryRow> rows;
-  if (!ReadPeriod(store, LocalDayStart(year, 1, 1), LocalDayStart(year + 1, 1, 1), &rows)) {
-    return false;
-  }
-  const std::vector<DaySummary> days = SummariseDays(rows, settings, year, 0);
+  // Month by month, so that no more than a month of records is held at once.
+  std::vector<DaySummary> days;
   out->year = year;
   for (int m = 1; m <= 12; ++m) {
-    std::vector<DaySummary> of_month;
-    for (const auto& d : days) {
-      if (d.month == m) of_month.push_back(d);
+    std::vector<HistoryRow> rows;
+    if (!ReadPeriod(store, LocalDayStart(year, m, 1), LocalDayStart(year, m + 1, 1), &rows)) {
+      return false;
     }
+    const std::vector<DaySummary> of_month = SummariseDays(rows, settings, year, m);
     out->months[m - 1] = SummarisePeriod(of_month, settings);
+    days.insert(days.end(), of_month.begin(), of_month.end());
   }
   out->total = SummarisePeriod(days, settings);
   return true;
