@@ -108,6 +108,11 @@ void ClimateReportDialog::SelectPeriod(const ReportPeriod& period) {
   Refresh();
 }
 
+void ClimateReportDialog::SetHeader(const ReportHeader& header) {
+  header_ = header;
+  Refresh();
+}
+
 QString ClimateReportDialog::Text() const {
   return text_->toPlainText();
 }
@@ -118,8 +123,8 @@ void ClimateReportDialog::Refresh() {
     return;
   }
   std::string contents, message;
-  const auto result =
-      MakeClimateReport(*store_, period(), ReportFormat::kText, settings_, {}, &contents, &message);
+  const auto result = MakeClimateReport(*store_, period(), ReportFormat::kText, settings_, header_,
+                                        &contents, &message);
   text_->setPlainText(
       QString::fromStdString(result == ReportResult::kWritten ? contents : message));
 }
@@ -135,7 +140,7 @@ bool ClimateReportDialog::SaveTo(const QString& path) {
     result = ReportResult::kNothing;
     message = "Aucune archive n'est conservée.";
   } else {
-    result = MakeClimateReport(*store_, period(), *format, settings_, {}, &contents, &message);
+    result = MakeClimateReport(*store_, period(), *format, settings_, header_, &contents, &message);
   }
   std::string error;
   if (result == ReportResult::kWritten && !WriteFileAtomically(target, contents, &error)) {

@@ -29,6 +29,8 @@ class ClimateReportDialog final : public QDialog {
   void SelectPeriod(const ReportPeriod& period);
   ReportPeriod period() const;
   QString Text() const;
+  // The station's name and place for the report's header; shown again.
+  void SetHeader(const ReportHeader& header);
   // Writes the period's report to `path` (.txt or .csv); false with a
   // message box when it could not be.
   bool SaveTo(const QString& path);
@@ -39,6 +41,7 @@ class ClimateReportDialog final : public QDialog {
 
   ArchiveStore* store_;
   ReportSettings settings_;
+  ReportHeader header_;
   QComboBox* year_ = nullptr;
   QComboBox* month_ = nullptr;
   QPlainTextEdit* text_ = nullptr;

@@ -523,6 +523,7 @@ void HistoryWindow::OpenReports() {
     reports_ = new ClimateReportDialog(store_,
                                        read && !newest.empty() ? newest.front().utc : now_(), this);
   }
+  if (report_header_) reports_->SetHeader(report_header_());
   reports_->show();
   reports_->raise();
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "gadget/archive/history_charts.h"
+#include "gadget/reports/climate_report.h"
 
 class QLabel;
 class QPushButton;
@@ -71,6 +72,10 @@ class HistoryWindow final : public QWidget {
   // The charts drawn, and the sentence shown instead when there is nothing.
   QList<HistoryChartView*> Charts() const;
   QString EmptyText() const;
+  // Where the climate reports' header (station, position) comes from.
+  void SetReportHeaderSource(std::function<ReportHeader()> source) {
+    report_header_ = std::move(source);
+  }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -93,6 +98,7 @@ class HistoryWindow final : public QWidget {
   std::int64_t from_ = 0;
   std::int64_t to_ = 0;
   ClimateReportDialog* reports_ = nullptr;
+  std::function<ReportHeader()> report_header_;
 };
 
 }  // namespace tv

@@ -152,15 +152,17 @@ std::string Header(const std::string& title, const ReportSettings& settings,
                    const ReportHeader& header) {
   std::string out = title + "\n";
   if (!header.station_name.empty()) out += "Station : " + header.station_name + "\n";
-  if (header.latitude && header.longitude) {
-    out += "Position : " + DecimalText(std::abs(*header.latitude), 3) + "° " +
-           (*header.latitude < 0 ? "S" : "N") + ", " + DecimalText(std::abs(*header.longitude), 3) +
-           "° " + (*header.longitude < 0 ? "O" : "E");
-    if (header.elevation_m) out += ", altitude " + DecimalText(*header.elevation_m, 0) + " m";
-    out += "\n";
-  } else if (header.elevation_m) {
-    out += "Altitude : " + DecimalText(*header.elevation_m, 0) + " m\n";
+  std::string place;
+  if (!header.latitude.empty() && !header.longitude.empty()) {
+    place = "Position : " + header.latitude + ", " + header.longitude;
   }
+  if (header.elevation_ft) {
+    const bool us = settings.units == ReportUnits::kUs;
+    place += (place.empty() ? "Altitude : " : ", altitude ") +
+             DecimalText(us ? *header.elevation_ft : *header.elevation_ft * 0.3048, 0) +
+             (us ? " ft" : " m");
+  }
+  if (!place.empty()) out += place + "\n";
   const UnitNames u = NamesOf(settings.units);
   out += std::string("Unités : température ") + u.temp + ", pluie " + u.rain + ", vent " + u.wind +
          " ; degrés-jours base " + DecimalText(settings.degree_day_base, 1) + " " + u.temp + "\n\n";

@@ -14,13 +14,14 @@ namespace tv {
 // 65 °F when absent or not a number).
 ReportSettings ReportSettingsFromConfig(const ConfigTable& config);
 
-// What the header names when it is known: the station, its position and
-// elevation (metres).
+// What the header names when it is known: the station, its position as the
+// console's configuration page writes it ("45° 46' Nord") and its elevation
+// in feet (written in metres in a metric report).
 struct ReportHeader {
   std::string station_name;
-  std::optional<double> latitude;
-  std::optional<double> longitude;
-  std::optional<double> elevation_m;
+  std::string latitude;
+  std::string longitude;
+  std::optional<double> elevation_ft;
 };
 
 // A month (1..12) or, with month 0, a year.

@@ -240,6 +240,17 @@ TEST_F(ClimateReportTest, TextHasEqualWidthRowsCompassNamesAndDayCounts) {
   EXPECT_NE(text.find("Jours de pluie ≥ 0.3 mm   : 1\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Jours de minimum ≤ 0 °C   : 1\n"), std::string::npos) << text;
 
+  // The header names what is known of the station.
+  std::string with_header, message;
+  ASSERT_EQ(MakeClimateReport(*store_, {2026, 1}, ReportFormat::kText, {},
+                              {"Mon jardin", "45° 46' Nord", "4° 50' Est", 558.0}, &with_header,
+                              &message),
+            ReportResult::kWritten);
+  EXPECT_NE(with_header.find("\nStation : Mon jardin\nPosition : 45° 46' Nord, 4° 50' Est, "
+                             "altitude 170 m\n"),
+            std::string::npos)
+      << with_header;
+
   const auto year = Lines(Report(*store_, {2026, 0}, ReportFormat::kText, {}));
   auto year_heading = std::find_if(year.begin(), year.end(),
                                    [](const std::string& l) { return l.rfind("Mois ", 0) == 0; });
