@@ -21,6 +21,7 @@
 #include <ctime>
 #include <exception>
 
+#include "gadget/app/climate_report_dialog.h"
 #include "gadget/archive/archive_store.h"
 #include "gadget/archive/history_export.h"
 #include "lib/common/app_values.h"
@@ -383,6 +384,12 @@ HistoryWindow::HistoryWindow(ArchiveStore* store, std::string store_path,
   connect(export_button, &QPushButton::clicked, this,
           [this] { RunGuarded(report_, "historique", [&] { Export(); }); });
   bar->addWidget(export_button);
+  auto* reports_button = new QPushButton("Relevés climatologiques…", this);
+  reports_button->setObjectName("HistoryClimateReports");
+  reports_button->setEnabled(store_ != nullptr);
+  connect(reports_button, &QPushButton::clicked, this,
+          [this] { RunGuarded(report_, "historique", [&] { OpenReports(); }); });
+  bar->addWidget(reports_button);
   layout->addLayout(bar);
 
   empty_ = new QLabel(this);
@@ -479,6 +486,18 @@ void HistoryWindow::closeEvent(QCloseEvent* event) {
 void HistoryWindow::hideEvent(QHideEvent* event) {
   SaveGeometry();
   QWidget::hideEvent(event);
+}
+
+void HistoryWindow::OpenReports() {
+  if (reports_ == nullptr) {
+    std::vector<HistoryRow> newest;
+    const bool read = store_ != nullptr && store_->Latest(1, &newest) == StoreStatus::kOk;
+    reports_ = new ClimateReportDialog(store_,
+                                       read && !newest.empty() ? newest.front().utc : now_(), this);
+  }
+  if (report_header_) reports_->SetHeader(report_header_());
+  reports_->show();
+  reports_->raise();
 }
 
 void HistoryWindow::Export() {

@@ -1,15 +1,19 @@
 // The history window on a store the test fills: the charts of each span, the
 // sentence of an empty store, a gap drawn as a gap, and what pointing at a
 // chart says. TV_HISTORY_CAPTURE=FOLDER saves a picture of each span there.
+#include <QFontInfo>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "gadget/app/climate_report_dialog.h"
 #include "gadget/app/history_window.h"
 #include "gadget/archive/archive_store.h"
 #include "gui_suites.h"
@@ -98,6 +102,51 @@ class HistorySuite final : public QObject {
     QVERIFY2(text.contains("Extérieure : ") && text.contains(" °C") && text.contains("h"),
              qPrintable(text));
     QVERIFY(temps->TextAt(2).isEmpty());
+  }
+
+  // The window's button opens the month of the newest record, in a
+  // fixed-width font; a year chosen shows the year; saved as CSV it has the
+  // month's header row.
+  void ClimateReportsOfTheStoresPeriods() {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tv-history-climate";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    ArchiveStore store((dir / "archive.sqlite").string());
+    QCOMPARE(store.Open(), StoreStatus::kOk);
+    QCOMPARE(store.Add(ThreeDays()), StoreStatus::kOk);
+    HistoryWindow window(&store, (dir / "archive.sqlite").string(), [] { return kNow; });
+    window.Open();
+    auto* button = window.findChild<QPushButton*>("HistoryClimateReports");
+    QVERIFY(button != nullptr && button->isEnabled());
+    button->click();
+    auto* dialog = window.findChild<ClimateReportDialog*>("ClimateReportDialog");
+    QVERIFY(dialog != nullptr && dialog->isVisible());
+    const std::time_t now = kNow;
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    QCOMPARE(dialog->period().year, tm.tm_year + 1900);
+    QCOMPARE(dialog->period().month, tm.tm_mon + 1);
+    QVERIFY2(dialog->Text().startsWith("Relevé climatologique mensuel : "),
+             qPrintable(dialog->Text()));
+    QVERIFY(
+        QFontInfo(dialog->findChild<QPlainTextEdit*>("ClimateReportText")->font()).fixedPitch());
+    if (const char* capture = std::getenv("TV_HISTORY_CAPTURE")) {
+      QTest::qWait(50);
+      dialog->grab().save(QString("%1/climate-month.png").arg(capture));
+    }
+    const std::string csv = (dir / "month.csv").string();
+    QVERIFY(dialog->SaveTo(QString::fromStdString(csv)));
+    std::ifstream in(csv);
+    std::string header;
+    std::getline(in, header);
+    QCOMPARE(QString::fromStdString(header).trimmed(),
+             QString("day,mean_temp,high_temp,high_temp_time,low_temp,low_temp_time,heat_deg_days,"
+                     "cool_deg_days,rain,avg_wind,high_wind,high_wind_time,dom_dir"));
+    dialog->SelectPeriod({tm.tm_year + 1900, 0});
+    QVERIFY(dialog->Text().startsWith("Relevé climatologique annuel : "));
+    dialog->SelectPeriod({tm.tm_year + 1900 - 3, 0});
+    QVERIFY(dialog->Text().startsWith("Aucun enregistrement"));
+    std::filesystem::remove_all(dir);
   }
 
   void EmptyOrMissingStoreSaysSo() {
