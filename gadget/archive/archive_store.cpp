@@ -128,15 +128,19 @@ class Statement {
   int code_ = SQLITE_OK;
 };
 
-HistoryRow ReadRow(sqlite3_stmt* stmt) {
+// A row of a query whose result columns after the first three are the
+// archive columns `columns` (all of them, in order, when it is empty).
+HistoryRow ReadRow(sqlite3_stmt* stmt, std::span<const ArchiveColumnId> columns) {
   HistoryRow row;
   row.stamp = sqlite3_column_int64(stmt, 0);
   row.occurrence = sqlite3_column_int(stmt, 1);
   row.utc = sqlite3_column_int64(stmt, 2);
-  for (std::size_t i = 0; i < kArchiveColumnCount; ++i) {
+  const std::size_t count = columns.empty() ? kArchiveColumnCount : columns.size();
+  for (std::size_t i = 0; i < count; ++i) {
     const int col = static_cast<int>(i) + 3;
     if (sqlite3_column_type(stmt, col) != SQLITE_NULL) {
-      row.values[i] = sqlite3_column_double(stmt, col);
+      const std::size_t index = columns.empty() ? i : ColumnIndex(columns[i]);
+      row.values[index] = sqlite3_column_double(stmt, col);
     }
   }
   return row;
@@ -371,15 +375,18 @@ StoreStatus ArchiveStore::ReadColumnsLocked() {
   const StoreStatus status = PresentColumns(&present);
   if (status != StoreStatus::kOk) return status;
   // No table yet (a new file read without writing): the query says so.
+  column_selects_.clear();
+  for (const auto& column : ArchiveColumns()) {
+    const std::string name(column.name);
+    column_selects_.push_back(present.empty() || present.count(name) != 0 ? name
+                                                                          : "NULL AS " + name);
+  }
   if (present.empty()) {
     select_list_ = ColumnList();
     return StoreStatus::kOk;
   }
   select_list_ = "stamp, occurrence, utc";
-  for (const auto& column : ArchiveColumns()) {
-    const std::string name(column.name);
-    select_list_ += present.count(name) != 0 ? ", " + name : ", NULL AS " + name;
-  }
+  for (const auto& part : column_selects_) select_list_ += ", " + part;
   return StoreStatus::kOk;
 }
 
@@ -466,17 +473,29 @@ StoreStatus ArchiveStore::AddLocked(std::span<const HistoryRow> rows, int* added
 }
 
 StoreStatus ArchiveStore::Select(const std::string& where, std::int64_t a, std::int64_t b,
-                                 std::vector<HistoryRow>* rows) {
+                                 std::vector<HistoryRow>* rows,
+                                 std::span<const ArchiveColumnId> columns) {
   std::lock_guard lock(mutex_);
   rows->clear();
   const StoreStatus opened = EnsureOpenLocked();
   if (opened != StoreStatus::kOk) return RecoverLocked(opened);
-  Statement select(db_, "SELECT " + select_list_ + " FROM " + kTable + " " + where);
+  std::string list = select_list_;
+  if (!columns.empty()) {
+    list = "stamp, occurrence, utc";
+    for (const ArchiveColumnId id : columns) {
+      const std::size_t index = ColumnIndex(id);
+      list += ", ";
+      list += index < column_selects_.size() ? column_selects_[index]
+                                             : std::string(ArchiveColumns()[index].name);
+    }
+  }
+  Statement select(db_, "SELECT " + list + " FROM " + kTable + " " + where);
   if (select.code() != SQLITE_OK) return RecoverLocked(Fail(select.code()));
   sqlite3_bind_int64(select.get(), 1, a);
   sqlite3_bind_int64(select.get(), 2, b);
   int code = SQLITE_ROW;
-  while ((code = sqlite3_step(select.get())) == SQLITE_ROW) rows->push_back(ReadRow(select.get()));
+  while ((code = sqlite3_step(select.get())) == SQLITE_ROW)
+    rows->push_back(ReadRow(select.get(), columns));
   if (code != SQLITE_DONE) {
     rows->clear();
     return RecoverLocked(Fail(code));
@@ -494,6 +513,12 @@ StoreStatus ArchiveStore::Latest(int count, std::vector<HistoryRow>* rows) {
 StoreStatus ArchiveStore::Range(std::int64_t from_utc, std::int64_t to_utc,
                                 std::vector<HistoryRow>* rows) {
   return Select("WHERE utc BETWEEN ?1 AND ?2 ORDER BY utc, id", from_utc, to_utc, rows);
+}
+
+StoreStatus ArchiveStore::Range(std::int64_t from_utc, std::int64_t to_utc,
+                                std::span<const ArchiveColumnId> columns,
+                                std::vector<HistoryRow>* rows) {
+  return Select("WHERE utc BETWEEN ?1 AND ?2 ORDER BY utc, id", from_utc, to_utc, rows, columns);
 }
 
 StoreStatus ArchiveStore::Count(std::int64_t* count) {

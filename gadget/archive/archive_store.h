@@ -88,6 +88,11 @@ class ArchiveStore {
   // The rows whose UTC second lies in [from_utc, to_utc], by UTC time, then
   // in the order they were added.
   StoreStatus Range(std::int64_t from_utc, std::int64_t to_utc, std::vector<HistoryRow>* rows);
+  // The same rows with only `columns` read (the others left empty; every
+  // column when it is empty): a long period read for a few values reads a
+  // fraction of each record.
+  StoreStatus Range(std::int64_t from_utc, std::int64_t to_utc,
+                    std::span<const ArchiveColumnId> columns, std::vector<HistoryRow>* rows);
   StoreStatus Count(std::int64_t* count);
 
   const std::string& path() const { return path_; }
@@ -105,9 +110,10 @@ class ArchiveStore {
   StoreStatus SetAsideLocked();
   void CloseLocked();
   StoreStatus AddLocked(std::span<const HistoryRow> rows, int* added);
-  // The rows of "SELECT <columns> FROM <table> `where`", ?1 = a, ?2 = b.
+  // The rows of "SELECT <columns> FROM <table> `where`", ?1 = a, ?2 = b;
+  // every column, or only `columns` when it is given.
   StoreStatus Select(const std::string& where, std::int64_t a, std::int64_t b,
-                     std::vector<HistoryRow>* rows);
+                     std::vector<HistoryRow>* rows, std::span<const ArchiveColumnId> columns = {});
   StoreStatus ReadVersion(int* version);
   // The file's integrity and its WAL journal.
   StoreStatus CheckLocked();
@@ -130,6 +136,8 @@ class ArchiveStore {
   // column the file does not have (an older file read without being
   // migrated) read as NULL.
   std::string select_list_;
+  // Each column's part of that list, in ArchiveColumns() order.
+  std::vector<std::string> column_selects_;
 };
 
 // The store's file name inside its folder.

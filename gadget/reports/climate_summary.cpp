@@ -15,22 +15,15 @@ constexpr double kMaxIntervalSeconds = 7200;
 // Sums of tenths compared with a threshold (0.1 + 0.2 is not 0.3).
 constexpr double kEpsilon = 1e-6;
 
-std::size_t ColumnIndex(std::string_view name) {
-  const auto& columns = ArchiveColumns();
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].name == name) return i;
-  }
-  return 0;
-}
-
+// The archive columns a summary is made of.
 struct Columns {
-  std::size_t temp = ColumnIndex("outside_temp");
-  std::size_t temp_high = ColumnIndex("outside_temp_high");
-  std::size_t temp_low = ColumnIndex("outside_temp_low");
-  std::size_t rain = ColumnIndex("rain");
-  std::size_t wind = ColumnIndex("wind_speed_avg");
-  std::size_t gust = ColumnIndex("wind_speed_high");
-  std::size_t dir = ColumnIndex("wind_dir_prevailing");
+  ArchiveColumnId temp = ArchiveColumnId::kOutsideTemp;
+  ArchiveColumnId temp_high = ArchiveColumnId::kOutsideTempHigh;
+  ArchiveColumnId temp_low = ArchiveColumnId::kOutsideTempLow;
+  ArchiveColumnId rain = ArchiveColumnId::kRain;
+  ArchiveColumnId wind = ArchiveColumnId::kWindSpeedAvg;
+  ArchiveColumnId gust = ArchiveColumnId::kWindSpeedHigh;
+  ArchiveColumnId dir = ArchiveColumnId::kWindDirPrevailing;
 };
 
 const Columns& Cols() {
@@ -257,8 +250,11 @@ namespace {
 // last records of the period know their interval.
 bool ReadPeriod(ArchiveStore& store, std::int64_t from, std::int64_t to,
                 std::vector<HistoryRow>* rows) {
+  const Columns& c = Cols();
+  const ArchiveColumnId read[] = {c.temp, c.temp_high, c.temp_low, c.rain, c.wind, c.gust, c.dir};
   return store.Range(from - static_cast<std::int64_t>(kMaxIntervalSeconds),
-                     to + static_cast<std::int64_t>(kMaxIntervalSeconds), rows) == StoreStatus::kOk;
+                     to + static_cast<std::int64_t>(kMaxIntervalSeconds), read,
+                     rows) == StoreStatus::kOk;
 }
 
 }  // namespace
