@@ -10,6 +10,7 @@
 #    nor portal maps no window: the item's status is NeedsAttention until
 #    "Ouvrir l'application" (clicked through the exported menu's EventGroup,
 #    after ProvideXdgActivationToken), which shows the window with the token;
+#  - the item's tooltip is the whole text (over 63 characters), trimmed;
 #  - a second start hands its XDG_ACTIVATION_TOKEN to the first one's window;
 #  - EventGroup "Historique" opens the history window;
 #  - with the portal there, an alert goes to it (AddNotification, urgent);
@@ -98,6 +99,16 @@ grep -q '^window activated with token e2e-token-1$' "$work/app.out" \
 wait_for 50 sh -c "[ \"\$(dbus-send --session --print-reply=literal --dest='$item' /StatusNotifierItem org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierItem string:Status | sed 's/^ *variant *//')\" = Active ]" \
   || fail "status after the window was shown: $(item_property "$item" Status)"
 echo "Ouvrir l'application: window shown with the host's token, status Active"
+
+/usr/bin/python3 - "$item" <<'PY' || fail "the item's tooltip"
+import sys
+import dbus
+props = dbus.Interface(dbus.SessionBus().get_object(sys.argv[1], "/StatusNotifierItem"),
+                       "org.freedesktop.DBus.Properties")
+text = str(props.Get("org.kde.StatusNotifierItem", "ToolTip")[3])
+print("tooltip: %d characters, %r ..." % (len(text), text[:40]))
+sys.exit(0 if text == text.strip() and len(text) > 63 and "\r" not in text and "Prévision : " in text else 1)
+PY
 
 # --- A second start forwards its token ------------------------------------------
 code=0
