@@ -30,8 +30,11 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 command -v weston >/dev/null || { echo "SKIP: weston is not installed"; exit 77; }
 weston --backend=headless-backend.so --use-pixman --width=1280 --height=800 --socket=tv-wayland \
   --no-config --idle-time=0 -l log,proto >"$work/weston.log" 2>&1 &
-pids+=($!)
-if ! wait_for 100 test -S "$XDG_RUNTIME_DIR/tv-wayland"; then
+weston=$!
+pids+=($weston)
+# Its socket, unless it ends first.
+wait_for 100 sh -c "[ -S '$XDG_RUNTIME_DIR/tv-wayland' ] || ! kill -0 $weston" || true
+if ! [ -S "$XDG_RUNTIME_DIR/tv-wayland" ]; then
   echo "SKIP: weston cannot start here: $(grep -v '^\s*$' "$work/weston.log" | tail -n1)"
   exit 77
 fi
