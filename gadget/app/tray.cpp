@@ -257,9 +257,9 @@ void Tray::SetTooltip(const QString& text) {
 }
 
 void Tray::WatchWindow(QWidget* window) {
-  if (window_ != nullptr) window_->removeEventFilter(this);
+  if (window_) window_->removeEventFilter(this);
   window_ = window;
-  if (window_ != nullptr) window_->installEventFilter(this);
+  if (window_) window_->installEventFilter(this);
 }
 
 bool Tray::eventFilter(QObject* watched, QEvent* event) {
@@ -273,7 +273,8 @@ bool Tray::eventFilter(QObject* watched, QEvent* event) {
 void Tray::RequestAttention(const BalloonRequest& balloon) {
   Trace("attention", balloon);
   // Whoever has the window in front of them sees the message there.
-  if (window_ != nullptr && window_->isVisible() && window_->isActiveWindow()) return;
+  const QWidget* window = window_.data();
+  if (window != nullptr && window->isVisible() && window->isActiveWindow()) return;
   SetAttention(true);
 }
 

@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QIcon>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -122,7 +123,7 @@ class Tray final : public QObject, public TrayPresenter {
   int item_serial_ = 0;
   bool sni_shown_ = false;  // a watcher shows the item
   bool attention_ = false;
-  QWidget* window_ = nullptr;
+  QPointer<QWidget> window_;
 };
 
 // The tooltip as the StatusNotifierItem gets it: the whole text, trimmed, one
