@@ -96,8 +96,8 @@ void DesktopNotifier::ShowBalloon(const BalloonRequest& balloon) {
 }
 
 void DesktopNotifier::Apply(const NoticeActions& actions) {
-  // The service is gone: the popup of our own, since the tray's own balloons
-  // may go through that same service.
+  // The service is gone: the popup of our own (on Wayland the portal), since
+  // the tray's own balloons may go through that same service.
   for (const BalloonRequest& b : actions.fallback) Fallback(b);
   for (const OutgoingNotice& n : actions.send) Send(n);
 }

@@ -50,7 +50,6 @@ constexpr const char* kFrameStyle =
 // Widest a balloon tooltip may be; longer texts wrap.
 constexpr int kBalloonTipWidth = 180;
 
-// The gadget window: its close box only hides it.
 // Moves `top` so that its frame lies within the available area of the
 // screen it is on (the primary one when it is on none), as far as it fits.
 // The compositor places windows on Wayland: nothing to do there.
@@ -88,6 +87,7 @@ class ActivationToken {
   bool given_;
 };
 
+// The gadget window: its close box only hides it.
 class GadgetWidget final : public QWidget {
  public:
   GadgetWidget() : QWidget(nullptr, Qt::Window) {}
