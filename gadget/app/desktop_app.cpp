@@ -15,6 +15,7 @@
 
 #include "gadget/app/edge_guard.h"
 #include "gadget/app/pictures.h"
+#include "gadget/app/platform.h"
 #include "gadget/app/tray_picture.h"
 #include "gadget/archive/archive_settings.h"
 #include "gadget/display/image_sets.h"
@@ -64,15 +65,21 @@ DesktopApp::~DesktopApp() {
 void DesktopApp::Start() {
   agent_->ResetDisplay();
   const QIcon icon(PixmapFor(LookupHandle("ICO_VT", kHandleKindImage)));
-  tray_ = std::make_unique<Tray>(icon,
-                                 Tray::Actions{
-                                     .open = [this] { window_->ShowWindow(); },
-                                     .quit = [this] { Quit(); },
-                                     .export_data = [this] { ExportData(); },
-                                     .history = [this] { ShowHistory(); },
-                                     .set_clock = [this] { agent_->SetConsoleClock(); },
-                                 },
-                                 Report());
+  tray_ = std::make_unique<Tray>(
+      icon,
+      Tray::Actions{
+          .open = [this] { window_->ShowWindow(); },
+          .quit = [this] { Quit(); },
+          .export_data = [this] { ExportData(); },
+          .history = [this] { ShowHistory(); },
+          .set_clock = [this] { agent_->SetConsoleClock(); },
+          .activation_token =
+              [this](const QString& token) {
+                window_->SetActivationToken(CheckedActivationToken(token.toLatin1()));
+              },
+      },
+      Report());
+  tray_->WatchWindow(window_->TopLevel());
   notifier_ = std::make_unique<DesktopNotifier>(*tray_, Report());
   if (config_.Flag(kKeyTrayTemperature)) {
     // A new colour scheme draws the same temperature again.
@@ -84,8 +91,10 @@ void DesktopApp::Start() {
   agent_->LogTitle();
   if (!tray_->Available()) {
     agent_->log().Notify(
-        "Pas de zone de notification sur ce bureau : les messages s'affichent dans une fenêtre "
-        "en haut à droite de l'écran.");
+        OnWayland() ? "Pas de zone de notification sur ce bureau : les messages restent dans le "
+                      "journal et la liste des alertes."
+                    : "Pas de zone de notification sur ce bureau : les messages s'affichent dans "
+                      "une fenêtre en haut à droite de l'écran.");
   }
   QTimer::singleShot(options_.pause, this,
                      Guarded(Report(), "démarrage", [this] { AfterPause(); }));

@@ -18,6 +18,7 @@
 #include "gadget/app/desktop_app.h"
 #include "gadget/app/edge_guard.h"
 #include "gadget/app/fonts.h"
+#include "gadget/app/platform.h"
 #include "lib/common/app_values.h"
 #include "lib/common/thread_name.h"
 #include "lib/config/config_file.h"
@@ -87,16 +88,21 @@ int RunDesktop(int argc, char** argv, bool start_hidden, const std::string& inst
       while (QLocalSocket* peer = instance_server.nextPendingConnection()) {
         QObject::connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
         QObject::connect(peer, &QLocalSocket::readyRead, peer, [&desktop, peer] {
-          RunGuarded([&desktop](std::string_view line) { desktop.agent().log().Notify(line); },
-                     "second démarrage",
-                     [&] {
-                       if (!peer->canReadLine()) return;
-                       if (peer->readLine().trimmed() != "show") return;
-                       desktop.window().ShowWindow();
-                       desktop.window().ActivateWindow();
-                       peer->write("shown\n");
-                       peer->flush();
-                     });
+          RunGuarded(
+              [&desktop](std::string_view line) { desktop.agent().log().Notify(line); },
+              "second démarrage",
+              [&] {
+                if (!peer->canReadLine()) return;
+                // "show", or "show TOKEN" with the second start's
+                // xdg-activation token.
+                const QByteArray line = peer->readLine().trimmed();
+                if (line != "show" && !line.startsWith("show ")) return;
+                desktop.window().SetActivationToken(CheckedActivationToken(line.mid(5).trimmed()));
+                desktop.window().ShowWindow();
+                desktop.window().ActivateWindow();
+                peer->write("shown\n");
+                peer->flush();
+              });
         });
       }
     });
@@ -126,7 +132,10 @@ int ShowRunningAgent(int argc, char** argv, const std::string& instance_socket) 
     QLocalSocket socket;
     socket.connectToServer(path);
     if (socket.waitForConnected(1000)) {
-      socket.write("show\n");
+      // The token the launcher gave this start lets the compositor raise the
+      // running agent's window on Wayland.
+      const QString token = CheckedActivationToken(qgetenv("XDG_ACTIVATION_TOKEN"));
+      socket.write(token.isEmpty() ? QByteArray("show\n") : "show " + token.toLatin1() + "\n");
       socket.flush();
       while (!socket.canReadLine() && socket.waitForReadyRead(5000)) {
       }

@@ -25,8 +25,9 @@ int RunDesktop(int argc, char** argv, bool start_hidden = false,
                const std::string& instance_socket = {});
 
 // A second start while an agent runs: asks it, through `instance_socket`, to
-// show its window. 0 once it has; 1 (with the reason on standard error) when
-// it does not answer within 10 s, or runs without a window.
+// show its window, handing over this start's XDG_ACTIVATION_TOKEN (the
+// compositor raises the window only with one, on Wayland). 0 once it has; 1 (with the reason on
+// standard error) when it does not answer within 10 s, or runs without a window.
 int ShowRunningAgent(int argc, char** argv, const std::string& instance_socket);
 
 }  // namespace tv

@@ -11,11 +11,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gadget/app/platform.h"
+
 namespace tv {
 namespace {
 
 constexpr char kNotificationsPath[] = "/org/freedesktop/Notifications";
 constexpr char kInterface[] = "org.freedesktop.Notifications";
+// The desktop portal and its notifications.
+constexpr char kPortalService[] = "org.freedesktop.portal.Desktop";
+constexpr char kPortalPath[] = "/org/freedesktop/portal/desktop";
+constexpr char kPortalNotification[] = "org.freedesktop.portal.Notification";
 // The program's name, icon and desktop entry as the package installs them.
 constexpr char kAppName[] = "Teskaro Ventaro";
 constexpr char kAppIcon[] = "teskaro-ventaro";
@@ -90,10 +96,44 @@ void DesktopNotifier::ShowBalloon(const BalloonRequest& balloon) {
 }
 
 void DesktopNotifier::Apply(const NoticeActions& actions) {
-  // The service is gone: the popup of our own, since the tray's own balloons
-  // may go through that same service.
-  for (const BalloonRequest& b : actions.fallback) tray_.ShowPopupBalloon(b);
+  // The service is gone: the popup of our own (on Wayland the portal), since
+  // the tray's own balloons may go through that same service.
+  for (const BalloonRequest& b : actions.fallback) Fallback(b);
   for (const OutgoingNotice& n : actions.send) Send(n);
+}
+
+void DesktopNotifier::Fallback(const BalloonRequest& balloon) {
+  if (!OnWayland()) {
+    tray_.ShowPopupBalloon(balloon);
+    return;
+  }
+  // One notification per kind, replaced by the next of its kind (the portal
+  // replaces a notification given the same id).
+  const NoticeKind kind = NoticeKindOf(balloon);
+  const bool alert = kind == NoticeKind::kAlert;
+  QVariantMap notification;
+  notification.insert("title", Text(balloon.title));
+  notification.insert("body", Text(balloon.text));
+  notification.insert("priority", QString(alert ? "urgent" : "normal"));
+  QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
+                                                     kPortalNotification, "AddNotification");
+  call << QString(alert ? "alert" : "information") << notification;
+  if (trace_) {
+    std::fprintf(stderr, "balloon portal: %s | %s\n", balloon.title.c_str(), balloon.text.c_str());
+  }
+  auto* watch = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallTimeoutMs), this);
+  connect(
+      watch, &QDBusPendingCallWatcher::finished, this, [this, balloon](QDBusPendingCallWatcher* w) {
+        RunGuarded(report_, "portail de notification", [&] {
+          const QDBusPendingReply<> reply = *w;
+          if (!reply.isError()) return;
+          if (trace_) {
+            std::fprintf(stderr, "balloon portal failed: %s\n", qPrintable(reply.error().name()));
+          }
+          tray_.ShowPopupBalloon(balloon);
+        });
+        w->deleteLater();
+      });
 }
 
 void DesktopNotifier::Send(const OutgoingNotice& notice) {

@@ -24,8 +24,11 @@ inline constexpr char kNotificationsService[] = "org.freedesktop.Notifications";
 // previous notification of the same kind replaced. NoticeRouter decides what
 // goes where; this class carries it over D-Bus. While the service is absent
 // the balloons show in the popup of our own and wait for it; without a
-// session bus at all they go to the tray as before. The tooltip goes to the
-// tray. GUI thread only.
+// session bus at all they go to the tray as before. On Wayland, where no
+// popup of our own is mapped, what the popup would show goes to the desktop
+// portal's notifications (org.freedesktop.portal.Notification) instead, and
+// when the portal does not take it, the tray icon asks for attention. The
+// tooltip goes to the tray. GUI thread only.
 class DesktopNotifier final : public QObject, public TrayPresenter {
   Q_OBJECT
 
@@ -46,6 +49,9 @@ class DesktopNotifier final : public QObject, public TrayPresenter {
  private:
   void Apply(const NoticeActions& actions);
   void Send(const OutgoingNotice& notice);
+  // Where the notification service is absent: the popup, or on Wayland the
+  // portal, then the tray's request for attention.
+  void Fallback(const BalloonRequest& balloon);
   void Answered(QDBusPendingCallWatcher* call, std::uint64_t ticket);
   void AskCapabilities();
 

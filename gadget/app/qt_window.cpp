@@ -4,11 +4,13 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
+#include <QScreen>
 #include <QStringList>
 #include <QTabBar>
 #include <QTabWidget>
@@ -19,11 +21,16 @@
 #include <QToolTip>
 #include <QTreeWidget>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <limits>
+#include <utility>
 
 #include "gadget/app/fonts.h"
 #include "gadget/app/pictures.h"
+#include "gadget/app/platform.h"
 #include "gadget/display/carried_pictures.h"
 #include "gadget/window/field_catalogue.h"
 
@@ -42,6 +49,43 @@ constexpr const char* kFrameStyle =
 
 // Widest a balloon tooltip may be; longer texts wrap.
 constexpr int kBalloonTipWidth = 180;
+
+// Moves `top` so that its frame lies within the available area of the
+// screen it is on (the primary one when it is on none), as far as it fits.
+// The compositor places windows on Wayland: nothing to do there.
+void KeepOnScreen(QWidget* top) {
+  if (OnWayland()) return;
+  const QRect frame = top->frameGeometry();
+  const QScreen* screen = QGuiApplication::screenAt(frame.center());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  const QPoint at(
+      std::clamp(frame.x(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())),
+      std::clamp(frame.y(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
+  if (at != frame.topLeft()) top->move(at);
+}
+
+// While it lives, the xdg-activation token is where Qt's Wayland platform
+// takes it from when a window asks to be activated (the environment: the
+// only way in with Qt 6.4); gone again afterwards, used or not, so that a
+// stale one is never offered.
+class ActivationToken {
+ public:
+  ActivationToken(const QString& token, bool trace) : given_(!token.isEmpty() && OnWayland()) {
+    if (!given_) return;
+    qputenv("XDG_ACTIVATION_TOKEN", token.toLatin1());
+    if (trace) std::fprintf(stderr, "window activated with token %s\n", qPrintable(token));
+  }
+  ~ActivationToken() {
+    if (given_) qunsetenv("XDG_ACTIVATION_TOKEN");
+  }
+  ActivationToken(const ActivationToken&) = delete;
+  ActivationToken& operator=(const ActivationToken&) = delete;
+
+ private:
+  bool given_;
+};
 
 // The gadget window: its close box only hides it.
 class GadgetWidget final : public QWidget {
@@ -130,6 +174,8 @@ QTableWidget* MakeColumnList(const FieldEntry& e, QWidget* parent) {
 }  // namespace
 
 QtWindow::QtWindow() {
+  const char* trace = std::getenv("TV_BALLOON_TRACE");
+  trace_ = trace != nullptr && std::strcmp(trace, "1") == 0;
   widgets_.assign(kFieldCount, nullptr);
   blink_shown_.assign(kFieldCount, false);
   blinking_.assign(kFieldCount, false);
@@ -245,7 +291,9 @@ void QtWindow::Create(const FieldEntry& e, std::vector<QGroupBox*>& frames) {
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         top->setWindowTitle(Text(e.text));
         top->setFixedSize(e.w, e.h);
-        top->move(e.x, e.y);
+        // The catalogue's place, kept on the screen when shown; the
+        // compositor places the window on Wayland.
+        if (!OnWayland()) top->move(e.x, e.y);
         // Plain tooltips show even while the window is not the active one.
         top->setAttribute(Qt::WA_AlwaysShowToolTips);
         w = top;
@@ -673,11 +721,17 @@ bool QtWindow::IsPressed(Field button) {
   return pressed;
 }
 
+void QtWindow::SetActivationToken(const QString& token) {
+  activation_token_ = token;
+}
+
 void QtWindow::ShowWindow() {
   OnGui([&] {
     QWidget* top = TopLevel();
     // Back in the state it had: a minimised window comes back as it was.
     top->setWindowState(top->windowState() & ~Qt::WindowMinimized);
+    if (!top->isVisible()) KeepOnScreen(top);
+    const ActivationToken token(std::exchange(activation_token_, {}), trace_);
     top->show();
     top->raise();
     top->activateWindow();
@@ -690,6 +744,7 @@ void QtWindow::HideWindow() {
 
 void QtWindow::ActivateWindow() {
   OnGui([&] {
+    const ActivationToken token(std::exchange(activation_token_, {}), trace_);
     TopLevel()->raise();
     TopLevel()->activateWindow();
   });
@@ -697,11 +752,12 @@ void QtWindow::ActivateWindow() {
 
 void QtWindow::SetTrayTooltip(std::string_view text) {
   OnGui([&] {
-    const QString cut = Text(TrayTooltipText(text));
+    // Whole: the tray cuts it where its host needs it cut.
+    const QString whole = Text(text);
     if (tray_ != nullptr) {
-      tray_->SetTooltip(cut);
+      tray_->SetTooltip(whole);
     } else {
-      pending_tooltip_ = cut;
+      pending_tooltip_ = whole;
       has_pending_tooltip_ = true;
     }
   });

@@ -74,6 +74,11 @@ class QtWindow final : public QObject, public Window {
     watched_field_ = field;
     text_seen_ = std::move(seen);
   }
+  // The xdg-activation token (from the panel, or a second start) that the
+  // next ShowWindow or ActivateWindow hands to the compositor on Wayland,
+  // then forgets; TV_BALLOON_TRACE=1 writes it to standard error when used.
+  // GUI thread.
+  void SetActivationToken(const QString& token);
   // Where an exception thrown by a queued call is reported (GUI thread).
   void SetErrorReport(EdgeReport report) { error_report_ = std::move(report); }
 
@@ -175,6 +180,8 @@ class QtWindow final : public QObject, public Window {
   QString pending_tooltip_;
   bool has_pending_tooltip_ = false;
   std::vector<BalloonRequest> pending_balloons_;
+  QString activation_token_;
+  bool trace_ = false;
 
   std::mutex mutex_;  // calls_, and each call's flags
   std::condition_variable call_done_;

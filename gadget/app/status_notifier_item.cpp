@@ -15,6 +15,9 @@
 #include <QPixmap>
 #include <QtEndian>
 
+#include "gadget/app/platform.h"
+#include "gadget/app/tray_picture.h"
+
 namespace tv {
 namespace {
 
@@ -147,6 +150,12 @@ namespace {
 
 void RegisterTypes() {
   static const bool registered = [] {
+    // The adaptors' signatures name the lists by their aliases, and Qt D-Bus
+    // looks their types up by those names when it exports the methods: a
+    // method with an unknown name is left out of the object altogether.
+    qRegisterMetaType<SniPixmaps>("tv::SniPixmaps");
+    qRegisterMetaType<MenuItemPropertiesList>("tv::MenuItemPropertiesList");
+    qRegisterMetaType<MenuEventList>("tv::MenuEventList");
     qDBusRegisterMetaType<SniPixmap>();
     qDBusRegisterMetaType<SniPixmaps>();
     qDBusRegisterMetaType<SniTooltip>();
@@ -208,7 +217,7 @@ class SniAdaptor final : public QDBusAbstractAdaptor {
   Q_PROPERTY(QString OverlayIconName READ Empty)
   Q_PROPERTY(tv::SniPixmaps OverlayIconPixmap READ NoPixmaps)
   Q_PROPERTY(QString AttentionIconName READ Empty)
-  Q_PROPERTY(tv::SniPixmaps AttentionIconPixmap READ NoPixmaps)
+  Q_PROPERTY(tv::SniPixmaps AttentionIconPixmap READ AttentionIconPixmap)
   Q_PROPERTY(QString AttentionMovieName READ Empty)
   Q_PROPERTY(tv::SniTooltip ToolTip READ ToolTip)
   Q_PROPERTY(bool ItemIsMenu READ ItemIsMenu)
@@ -222,12 +231,13 @@ class SniAdaptor final : public QDBusAbstractAdaptor {
   QString Category() const { return "ApplicationStatus"; }
   QString Id() const { return "teskaro-ventaro"; }
   QString Title() const { return "Teskaro Ventaro"; }
-  QString Status() const { return "Active"; }
+  QString Status() const { return item_->attention_ ? "NeedsAttention" : "Active"; }
   int WindowId() const { return 0; }
   QString IconName() const { return {}; }  // the pictures below
   SniPixmaps IconPixmap() const { return PixmapsOf(item_->icon_); }
   QString Empty() const { return {}; }
   SniPixmaps NoPixmaps() const { return {}; }
+  SniPixmaps AttentionIconPixmap() const { return PixmapsOf(AttentionIcon(item_->icon_)); }
   SniTooltip ToolTip() const { return {{}, {}, Title(), item_->tooltip_}; }
   bool ItemIsMenu() const { return false; }
   QDBusObjectPath Menu() const { return QDBusObjectPath(kMenuPath); }
@@ -237,8 +247,18 @@ class SniAdaptor final : public QDBusAbstractAdaptor {
     if (item_->activate_) item_->activate_();
   }
   void SecondaryActivate(int, int) {}
-  void ContextMenu(int x, int y) { item_->menu_.popup(QPoint(x, y)); }
+  void ContextMenu(int x, int y) {
+    // A client cannot place a window of its own on Wayland: the menu would
+    // be a toplevel of its own wherever the compositor puts it, taking the
+    // focus. The host shows the exported menu instead.
+    if (OnWayland()) return;
+    item_->menu_.popup(QPoint(x, y));
+  }
   void Scroll(int, const QString&) {}
+  // The token the host got for the activation it is about to ask for.
+  void ProvideXdgActivationToken(const QString& token) {
+    if (item_->provide_token_) item_->provide_token_(token);
+  }
 
  signals:
   void NewTitle();
@@ -336,7 +356,8 @@ class MenuAdaptor final : public QDBusAbstractAdaptor {
 
 StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, const QIcon& icon,
                                        const QString& tooltip, QMenu& menu,
-                                       std::function<void()> activate, int serial)
+                                       std::function<void()> activate, int serial,
+                                       std::function<void(const QString&)> provide_token)
     : bus_(std::move(bus)),
       service_(QString("org.kde.StatusNotifierItem-%1-%2")
                    .arg(QCoreApplication::applicationPid())
@@ -344,7 +365,8 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, const QIcon& icon,
       icon_(icon),
       tooltip_(tooltip),
       menu_(menu),
-      activate_(std::move(activate)) {
+      activate_(std::move(activate)),
+      provide_token_(std::move(provide_token)) {
   RegisterTypes();
   adaptor_ = new SniAdaptor(this);
   menu_object_ = new QObject(this);
@@ -379,6 +401,14 @@ void StatusNotifierItem::SetTooltip(const QString& text) {
 void StatusNotifierItem::SetIcon(const QIcon& icon) {
   icon_ = icon;
   emit adaptor_->NewIcon();
+  if (attention_) emit adaptor_->NewAttentionIcon();
+}
+
+void StatusNotifierItem::SetAttention(bool on) {
+  if (on == attention_) return;
+  attention_ = on;
+  if (on) emit adaptor_->NewAttentionIcon();
+  emit adaptor_->NewStatus(adaptor_->Status());
 }
 
 }  // namespace tv

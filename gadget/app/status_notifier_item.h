@@ -20,16 +20,22 @@ class MenuAdaptor;
 // The program's icon as a StatusNotifierItem on the session bus, with its
 // menu exported as com.canonical.dbusmenu: made by the tray when a
 // StatusNotifierWatcher first appears and registered again with each new one,
-// so that an icon shows in a panel started after the program, or restarted. A left click opens the
-// window; the menu's entries are the tray menu's actions. GUI thread only.
+// so that an icon shows in a panel started after the program, or restarted.
+// A left click opens the window; the menu's entries are the tray menu's
+// actions. The host may hand over an xdg-activation token before it asks for
+// the window (Wayland), and the item may ask for attention (its status
+// NeedsAttention, with an attention icon). GUI thread only.
 class StatusNotifierItem final : public QObject {
   Q_OBJECT
 
  public:
   // Registers the item and its menu on `bus` under a name of its own and
   // asks the watcher to show it. `menu` must outlive the item.
+  // `provide_token` receives the xdg-activation tokens the host hands over
+  // (ProvideXdgActivationToken), to be used by the next activation.
   StatusNotifierItem(QDBusConnection bus, const QIcon& icon, const QString& tooltip, QMenu& menu,
-                     std::function<void()> activate, int serial);
+                     std::function<void()> activate, int serial,
+                     std::function<void(const QString&)> provide_token = {});
   ~StatusNotifierItem() override;
 
   // The name the item holds on the bus ("org.kde.StatusNotifierItem-PID-N").
@@ -38,6 +44,9 @@ class StatusNotifierItem final : public QObject {
   void Register();
   void SetTooltip(const QString& text);
   void SetIcon(const QIcon& icon);
+  // Status NeedsAttention (true) or Active (false); the hosts are told.
+  void SetAttention(bool on);
+  bool Attention() const { return attention_; }
 
  private:
   friend class SniAdaptor;
@@ -49,6 +58,8 @@ class StatusNotifierItem final : public QObject {
   QString tooltip_;
   QMenu& menu_;
   std::function<void()> activate_;
+  std::function<void(const QString&)> provide_token_;
+  bool attention_ = false;
   SniAdaptor* adaptor_ = nullptr;
   QObject* menu_object_ = nullptr;
   MenuAdaptor* menu_adaptor_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "gadget/app/platform.h"
 
 namespace tv {
 namespace {
@@ -54,6 +57,33 @@ QString Text(const std::string& text) {
 
 }  // namespace
 
+QString ItemTooltipText(const QString& text) {
+  QString out = text.trimmed();
+  out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return out;
+}
+
+QString XEmbedTooltipText(const QString& text) {
+  const QString whole = ItemTooltipText(text);
+  if (whole.size() <= kXEmbedTooltipMaxChars) return whole;
+  // Room for the words and the "…".
+  qsizetype end = kXEmbedTooltipMaxChars - 1;
+  if (whole[end - 1].isHighSurrogate()) --end;
+  // Cut at the last space within the room, unless the cut falls between two
+  // words already; a single word longer than the room is cut where it ends.
+  if (!whole[end].isSpace()) {
+    qsizetype space = end - 1;
+    while (space > 0 && !whole[space].isSpace()) --space;
+    if (space > 0) end = space;
+  }
+  QString cut = whole.left(end);
+  while (!cut.isEmpty() && (cut.back().isSpace() || QStringView(u",;:").contains(cut.back()))) {
+    cut.chop(1);
+  }
+  return cut + QChar(0x2026);
+}
+
 Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report, QDBusConnection bus)
     : actions_(std::move(actions)),
       report_(std::move(report)),
@@ -62,6 +92,7 @@ Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report, QDBusConnectio
       bus_(std::move(bus)) {
   const char* trace = std::getenv("TV_BALLOON_TRACE");
   trace_ = trace != nullptr && std::strcmp(trace, "1") == 0;
+  if (trace_) std::fprintf(stderr, "platform: %s\n", qPrintable(QGuiApplication::platformName()));
   // The balloons' pictures looked up now, at start: the icon theme's files
   // they open stay open, and are then counted among the start's.
   for (BalloonIcon kind : {BalloonIcon::kInfo, BalloonIcon::kWarning, BalloonIcon::kError}) {
@@ -129,8 +160,7 @@ Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report, QDBusConnectio
   }
   if (on_bus && bus_.interface()->isServiceRegistered(kStatusNotifierWatcher).value()) {
     // The panel's watcher is there: our own item, never Qt's as well.
-    item_ = std::make_unique<StatusNotifierItem>(bus_, picture_, tooltip_, *menu_, actions_.open,
-                                                 ++item_serial_);
+    MakeItem();
     sni_shown_ = true;
     available_ = true;
     return;
@@ -142,18 +172,23 @@ Tray::Tray(const QIcon& icon, Actions actions, EdgeReport report, QDBusConnectio
 
 void Tray::WatcherAppeared() {
   // A new watcher knows nothing of the items registered with an old one: the
-  // item, made once, registers with it anew (and is never taken off the bus,
-  // so that a panel that comes and goes finds it as it is).
+  // item, made once, registers with it again (and is never taken off the
+  // bus, so that a panel that comes and goes finds it as it is).
   if (item_) {
     item_->Register();
   } else {
-    item_ = std::make_unique<StatusNotifierItem>(bus_, picture_, tooltip_, *menu_, actions_.open,
-                                                 ++item_serial_);
+    MakeItem();
   }
   sni_shown_ = true;
   icon_->hide();
   watch_->stop();
   SetAvailable(true);
+}
+
+void Tray::MakeItem() {
+  item_ = std::make_unique<StatusNotifierItem>(bus_, picture_, tooltip_, *menu_, actions_.open,
+                                               ++item_serial_, actions_.activation_token);
+  item_->SetAttention(attention_);
 }
 
 void Tray::WatcherVanished() {
@@ -170,6 +205,10 @@ void Tray::SetAvailable(bool now) {
   if (!report_) return;
   if (now) {
     report_("Zone de notification trouvée : l'icône et les messages y sont affichés.");
+  } else if (OnWayland()) {
+    report_(
+        "La zone de notification a disparu : les messages restent dans le journal et la liste "
+        "des alertes.");
   } else {
     report_(
         "La zone de notification a disparu : les messages s'affichent dans une fenêtre en haut "
@@ -212,9 +251,36 @@ void Tray::SetPicture(const QIcon& picture) {
 }
 
 void Tray::SetTooltip(const QString& text) {
-  tooltip_ = text;
-  icon_->setToolTip(text);
-  if (item_) item_->SetTooltip(text);
+  tooltip_ = ItemTooltipText(text);
+  icon_->setToolTip(XEmbedTooltipText(tooltip_));
+  if (item_) item_->SetTooltip(tooltip_);
+}
+
+void Tray::WatchWindow(QWidget* window) {
+  if (window_) window_->removeEventFilter(this);
+  window_ = window;
+  if (window_) window_->installEventFilter(this);
+}
+
+bool Tray::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_ &&
+      (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)) {
+    SetAttention(false);
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void Tray::RequestAttention(const BalloonRequest& balloon) {
+  Trace("attention", balloon);
+  // Whoever has the window in front of them sees the message there.
+  const QWidget* window = window_.data();
+  if (window != nullptr && window->isVisible() && window->isActiveWindow()) return;
+  SetAttention(true);
+}
+
+void Tray::SetAttention(bool on) {
+  attention_ = on;
+  if (item_) item_->SetAttention(on);
 }
 
 void Tray::Trace(const char* where, const BalloonRequest& balloon) const {
@@ -232,11 +298,19 @@ void Tray::ShowBalloon(const BalloonRequest& balloon) {
     icon_->showMessage(title, text, TrayIconOf(balloon.icon), ms);
     return;
   }
+  if (OnWayland()) {
+    RequestAttention(balloon);
+    return;
+  }
   Trace("popup", balloon);
   ShowPopup(balloon, ms);
 }
 
 void Tray::ShowPopupBalloon(const BalloonRequest& balloon) {
+  if (OnWayland()) {
+    RequestAttention(balloon);
+    return;
+  }
   Trace("popup", balloon);
   ShowPopup(balloon, std::max(1000, balloon.Milliseconds()));
 }

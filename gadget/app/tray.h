@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QIcon>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -30,8 +31,16 @@ namespace tv {
 //
 // On a session bus with a StatusNotifierWatcher (KDE Plasma, GNOME with the
 // AppIndicator extension, XFCE, Wayland desktops) the icon is a
-// StatusNotifierItem of our own instead, registered anew each time a
-// watcher appears (a panel started late, or restarted). GUI thread only.
+// StatusNotifierItem of our own instead, made when a watcher first appears
+// and registered again with each new one (a panel started late, or
+// restarted).
+//
+// On Wayland no popup of our own is ever mapped (a client cannot place it:
+// it would be a toplevel wherever the compositor puts it, as large as it
+// likes): the balloon the popup would show asks for attention instead, the
+// item's status NeedsAttention until the window is shown or activated. The
+// message itself stays where it came from (the activity log, the alert
+// list). GUI thread only.
 class Tray final : public QObject, public TrayPresenter {
   Q_OBJECT
 
@@ -42,12 +51,16 @@ class Tray final : public QObject, public TrayPresenter {
     std::function<void()> export_data;  // menu entry 3 (nothing yet when empty)
     std::function<void()> history;      // "Historique" (absent when empty)
     std::function<void()> set_clock;    // "Régler l'horloge de la console" (absent when empty)
+    // An xdg-activation token handed over by the panel, for the activation
+    // that follows.
+    std::function<void(const QString&)> activation_token;
   };
 
   // `report` receives the log lines of the tray: a notification area that
   // appeared or went away, an exception caught in one of its actions.
   // TV_BALLOON_TRACE=1 in the environment writes where each balloon went
-  // ("balloon tray: …", "balloon popup: …") to standard error.
+  // ("balloon tray: …", "balloon popup: …", "balloon attention: …") to
+  // standard error, and the Qt platform once at start ("platform: …").
   // `bus`: where a StatusNotifierWatcher is looked for (the session bus).
   Tray(const QIcon& icon, Actions actions, EdgeReport report = {},
        QDBusConnection bus = QDBusConnection::sessionBus());
@@ -61,6 +74,7 @@ class Tray final : public QObject, public TrayPresenter {
   // The popup shown for the last balloon where there is no notification
   // area; null when none is showing.
   QWidget* FallbackPopup() const;
+  // The tooltip as the StatusNotifierItem shows it (whole, trimmed).
   QString Tooltip() const;
   // The StatusNotifierItem shown in a watcher's panel; null when none.
   StatusNotifierItem* Item() const { return sni_shown_ ? item_.get() : nullptr; }
@@ -69,15 +83,25 @@ class Tray final : public QObject, public TrayPresenter {
   // The icon's picture (the program's, or the temperature's).
   void SetPicture(const QIcon& picture);
   void ShowBalloon(const BalloonRequest& balloon) override;
-  // The popup of our own, whether or not there is a notification area.
+  // The popup of our own, whether or not there is a notification area (on
+  // Wayland: the request for attention).
   void ShowPopupBalloon(const BalloonRequest& balloon);
+  // The window whose showing or activation ends a request for attention.
+  void WatchWindow(QWidget* window);
+  // True while the icon asks for attention.
+  bool NeedsAttention() const { return attention_; }
 
  private:
   // Asks whether a notification area exists now; on a change the icon is
   // shown in the new one, or the watch started, and the log told.
   void CheckAvailable();
-  // A StatusNotifierWatcher appeared (or came back): the item made anew.
+  // A StatusNotifierWatcher appeared (or came back): the item registered
+  // with it (made at the first one).
   void WatcherAppeared();
+  void MakeItem();
+  void RequestAttention(const BalloonRequest& balloon);
+  void SetAttention(bool on);
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void WatcherVanished();
   void SetAvailable(bool now);
   void ShowPopup(const BalloonRequest& balloon, int ms);
@@ -98,6 +122,16 @@ class Tray final : public QObject, public TrayPresenter {
   std::unique_ptr<StatusNotifierItem> item_;
   int item_serial_ = 0;
   bool sni_shown_ = false;  // a watcher shows the item
+  bool attention_ = false;
+  QPointer<QWidget> window_;
 };
+
+// The tooltip as the StatusNotifierItem gets it: the whole text, trimmed, one
+// "\n" between lines.
+QString ItemTooltipText(const QString& text);
+// The tooltip of the XEmbed tray's icon, which shows a line of limited length:
+// the text above cut after its last whole word within 63 characters, "…" added.
+inline constexpr int kXEmbedTooltipMaxChars = 63;
+QString XEmbedTooltipText(const QString& text);
 
 }  // namespace tv

@@ -4,7 +4,9 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPen>
 #include <QPixmap>
+#include <algorithm>
 
 namespace tv {
 
@@ -47,6 +49,33 @@ QIcon TemperatureIcon(const QString& text, PanelScheme scheme) {
     icon.addPixmap(picture);
   }
   return icon;
+}
+
+QIcon AttentionIcon(const QIcon& icon) {
+  QIcon out;
+  for (int size : {16, 22, 24, 32, 44, 48, 64}) {
+    QPixmap picture(size, size);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    icon.paint(&painter, picture.rect());
+    const qreal d = size * 0.55;
+    const QRectF disc(size - d, size - d, d, d);
+    painter.setPen(QPen(QColor(255, 255, 255), std::max(1.0, size / 24.0)));
+    painter.setBrush(QColor(210, 30, 30));
+    painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
+    // The mark: a bar and a dot, drawn rather than written, so that it
+    // stays legible at 16 pixels whatever the fonts.
+    const qreal w = std::max(1.5, d * 0.16);
+    const QPointF c = disc.center();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255));
+    painter.drawRect(QRectF(c.x() - w / 2, disc.top() + d * 0.2, w, d * 0.38));
+    painter.drawRect(QRectF(c.x() - w / 2, disc.top() + d * 0.66, w, w));
+    painter.end();
+    out.addPixmap(picture);
+  }
+  return out;
 }
 
 }  // namespace tv

@@ -13,4 +13,8 @@ namespace tv {
 // a dark panel, dark letters with a light edge for a light one.
 QIcon TemperatureIcon(const QString& text, PanelScheme scheme);
 
+// The icon asking for attention: `icon` at each of those sizes with a red
+// disc and a white exclamation mark in its bottom right quarter.
+QIcon AttentionIcon(const QIcon& icon);
+
 }  // namespace tv

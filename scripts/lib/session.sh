@@ -22,7 +22,8 @@ wait_for() {
   return 1
 }
 
-# Starts a virtual X server and exports DISPLAY; $1 names it within $work.
+# Starts a virtual X server and exports DISPLAY; $1 names it within $work,
+# $2 is its screen (1280x1024x24 unless given).
 # -noreset: by default the server resets when its last client leaves, and a
 # client arriving during that reset is refused ("cannot open display": the
 # check below is such a client, and the tray host came next). Its display
@@ -35,7 +36,7 @@ start_xvfb() {
   for attempt in 1 2 3 4 5; do
     n=$((100 + RANDOM % 900))
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.${1:-x}.$attempt.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${2:-1280x1024x24}" -nolisten tcp -noreset >"$work/xvfb.${1:-x}.$attempt.log" 2>&1 &
     pid=$!
     pids+=($pid)
     export DISPLAY=":$n"

@@ -21,6 +21,7 @@
 
 #include "gadget/app/desktop_app.h"
 #include "gadget/app/desktop_main.h"
+#include "gadget/app/platform.h"
 #include "gui_suites.h"
 
 namespace tv::testing {
@@ -131,8 +132,48 @@ class DesktopSuite final : public QObject {
     QCOMPARE(popup->findChild<QLabel*>("BalloonTitle")->text(), QString("Teskaro Ventaro v1.0"));
     QCOMPARE(popup->findChild<QLabel*>("BalloonText")->text(), QString("Pluie en cours"));
     QVERIFY(popup->findChild<QLabel*>("BalloonIcon") != nullptr);
-    app.window().SetTrayTooltip(std::string(80, 'a'));
-    QCOMPARE(app.tray()->Tooltip(), QString(63, 'a'));
+    app.window().SetTrayTooltip(" " + std::string(80, 'a'));
+    QCOMPARE(app.tray()->Tooltip(), QString(80, 'a'));
+  }
+
+  void TheTooltipIsWholeForTheItemAndCutAtAWordForTheXEmbedTray() {
+    const QString sky = "Ciel généralement nuageux, avec peu de changement de température.";
+    struct Row {
+      const char* legend;
+      QString text;
+      QString item;
+      QString xembed;
+    };
+    const Row rows[] = {
+        {"short: trimmed only", "  Teskaro Ventaro v1.0 \r\n", "Teskaro Ventaro v1.0",
+         "Teskaro Ventaro v1.0"},
+        {"lines joined by \\n; cut before the word that does not fit",
+         " " + sky + "\r\nTempérature intérieur : 21.3 °C",
+         sky + "\nTempérature intérieur : 21.3 °C",
+         "Ciel généralement nuageux, avec peu de changement de…"},
+        {"the comma before the cut dropped", "Ciel généralement nuageux, " + QString(50, 'x'),
+         "Ciel généralement nuageux, " + QString(50, 'x'), "Ciel généralement nuageux…"},
+        {"one word longer than the room", QString(70, 'a'), QString(70, 'a'),
+         QString(62, 'a') + "…"},
+        {"63 characters fit", QString(63, 'b'), QString(63, 'b'), QString(63, 'b')},
+    };
+    for (const Row& row : rows) {
+      QVERIFY2(ItemTooltipText(row.text) == row.item, row.legend);
+      QVERIFY2(XEmbedTooltipText(row.text) == row.xembed, qPrintable(XEmbedTooltipText(row.text)));
+      QVERIFY2(XEmbedTooltipText(row.text).size() <= kXEmbedTooltipMaxChars, row.legend);
+    }
+  }
+
+  void ActivationTokensFromOutsideAreCheckedBeforeUse() {
+    const std::pair<QByteArray, QString> rows[] = {
+        {"kwin-1234_abc.DEF-9", "kwin-1234_abc.DEF-9"},
+        {"", ""},
+        {"two words", ""},
+        {"line\nbreak", ""},
+        {QByteArray(1025, 't'), ""},
+        {"\xc3\xa9t\xc3\xa9", ""},
+    };
+    for (const auto& [given, kept] : rows) QCOMPARE(CheckedActivationToken(given), kept);
   }
 
   void MenuEntryThreeExportsToTheChosenFileAndReportsIt() {

@@ -58,3 +58,29 @@ control_say() {
 
 # Lines of $work/$1.log (a stand-in's) that match $2.
 count_calls() { grep -c "$2" "$work/$1.log" || true; }
+
+# The bus name of the first item the watcher stand-in received.
+item_service() {
+  /usr/bin/python3 -c 'import json,sys; print([json.loads(l) for l in open(sys.argv[1]) if "RegisterStatusNotifierItem" in l][0]["service"])' "$work/watcher.log"
+}
+# Property $2 of the item named $1 (org.kde.StatusNotifierItem), as dbus-send prints it.
+item_property() {
+  dbus-send --session --print-reply=literal --dest="$1" /StatusNotifierItem \
+    org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierItem "string:$2" | sed 's/^ *variant *//'
+}
+# Clicks the entry labelled $2 of the menu that the item named $1 exports,
+# through com.canonical.dbusmenu's EventGroup (which answers the ids it did
+# not know: none here).
+menu_click() {
+  /usr/bin/python3 - "$1" "$2" <<'PY'
+import sys
+import dbus
+menu = dbus.Interface(dbus.SessionBus().get_object(sys.argv[1], "/MenuBar"), "com.canonical.dbusmenu")
+_, layout = menu.GetLayout(0, -1, dbus.Array([], signature="s"))
+ids = [int(c[0]) for c in layout[2] if str(c[1].get("label", "")) == sys.argv[2]]
+if not ids:
+    sys.exit("no menu entry " + sys.argv[2])
+unknown = menu.EventGroup([(ids[0], "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0))])
+sys.exit("EventGroup did not know %s" % list(unknown) if unknown else 0)
+PY
+}

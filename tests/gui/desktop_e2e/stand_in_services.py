@@ -5,7 +5,8 @@ every call as one JSON line in LOG (flushed at once).
   stand_in_services.py notifications LOG   org.freedesktop.Notifications
   stand_in_services.py watcher LOG         org.kde.StatusNotifierWatcher
   stand_in_services.py portal LOG SCHEME   org.freedesktop.portal.Desktop whose
-                                           color-scheme is SCHEME (0, 1 dark, 2 light)
+                                           color-scheme is SCHEME (0, 1 dark, 2 light),
+                                           with the portal's notifications
 
 The notification service answers Notify with a new id, or with replaces_id
 when it names a notification it gave. The watcher records the items that
@@ -171,6 +172,16 @@ class Portal(dbus.service.Object):
     @dbus.service.signal(IFACE, signature="ssv")
     def SettingChanged(self, group, key, value):
         pass
+
+    @dbus.service.method("org.freedesktop.portal.Notification", in_signature="sa{sv}",
+                         out_signature="")
+    def AddNotification(self, nid, notification):
+        record(self.log, call="AddNotification", id=str(nid), notification=plain(notification))
+
+    @dbus.service.method("org.freedesktop.portal.Notification", in_signature="s",
+                         out_signature="")
+    def RemoveNotification(self, nid):
+        record(self.log, call="RemoveNotification", id=str(nid))
 
 
 def main():

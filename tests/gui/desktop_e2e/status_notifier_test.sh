@@ -5,6 +5,8 @@
 #  - the watcher receives the program's item, with its id, title, tooltip and
 #    the menu's entries;
 #  - the watcher restarted (a panel restart) receives it again;
+#  - "Historique" clicked through the exported menu's EventGroup opens the
+#    history window;
 #  - "Quitter l'application" clicked through the exported menu ends the
 #    program with code 0.
 # Usage: status_notifier_test.sh BIN_DIR
@@ -69,6 +71,12 @@ wait_for 300 grep -q '"RegisterStatusNotifierItem"' "$work/watcher.log" \
   || fail "the restarted watcher did not receive the item again"
 second=$(/usr/bin/python3 -c 'import json,sys; print([json.loads(l) for l in open(sys.argv[1]) if "RegisterStatusNotifierItem" in l][0]["service"])' "$work/watcher.log")
 echo "item registered again with the restarted watcher: $second"
+
+# --- A group of events -------------------------------------------------------
+menu_click "$second" "Historique" || fail "EventGroup Historique"
+wait_for 100 sh -c 'xwininfo -name "Historique - Teskaro Ventaro v1.0" | grep -q IsViewable' \
+  || fail "EventGroup Historique did not open the history window"
+echo "EventGroup Historique: the history window is shown"
 
 # --- Quit through the exported menu -------------------------------------------
 dbus-send --session --print-reply --dest="$second" /MenuBar com.canonical.dbusmenu.Event \

@@ -2,7 +2,8 @@
 # The real program on a virtual X server against the console simulator kept
 # silent: with an XEmbed tray host, a right click on its icon opens the menu
 # and "Quitter l'application" ends it with code 0 within 10 s + 1 s; without a
-# tray host it still starts, and SIGTERM ends it the same way.
+# tray host it still starts (on a screen 800 pixels high, its whole window
+# on the screen), and SIGTERM ends it the same way.
 # Usage: tray_quit_test.sh BIN_DIR
 set -euo pipefail
 bin=$(cd "$1" && pwd)
@@ -88,11 +89,17 @@ wait_exit "$app" 12
 [ "$elapsed" -le 11000 ] || fail "quit from the menu took ${elapsed} ms"
 echo "tray menu quit: exit code $code after ${elapsed} ms"
 
-# --- Without a tray host ------------------------------------------------------
-start_x bare
+# --- Without a tray host, on a smaller screen -------------------------------------
+start_xvfb bare 1280x800x24 || fail "Xvfb did not start"
 "$work/teskaro-ventaro" >"$work/app2.out" 2>&1 &
 app=$!
 wait_for 300 window_shown || { cat "$work/app2.out" >&2; fail "no window without a tray host"; }
+read -r x y w h < <(xwininfo -name "Teskaro Ventaro v1.0" | awk '
+  /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+  /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}')
+[ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le 1280 ] && [ $((y + h)) -le 800 ] \
+  || fail "the window (${w}x${h} at $x,$y) is not within the 1280x800 screen"
+echo "on a 1280x800 screen the window (${w}x${h}) is at $x,$y"
 sleep 1
 kill -TERM "$app"
 wait_exit "$app" 12
