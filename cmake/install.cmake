@@ -111,7 +111,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded by Qt at run time, so dpkg-shlibdeps cannot see them: the X11 and
 # Wayland platform plugins.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-comic-neue, fonts-dejavu-extra, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-comic-neue, fonts-dejavu-extra, fonts-liberation, qt6-wayland")
 # The settings an administrator edits survive upgrades.
 set(tv_conffiles ${CMAKE_BINARY_DIR}/debian/conffiles)
 file(WRITE ${tv_conffiles} "${CPACK_PACKAGING_INSTALL_PREFIX}/${TV_INSTALL_APPDIR}/tsk_vnt.ini\n")
