@@ -28,6 +28,7 @@ declare -A allowed=(
   [gadget/export]="gadget/engine $lib"
   [gadget/archive]="gadget/engine gadget/export $lib"
   [gadget/publish]="gadget/alerts gadget/engine gadget/export $lib"
+  [gadget/upload]="gadget/engine gadget/export $lib"
   [gadget/agent]="gadget/alerts gadget/archive gadget/display gadget/engine gadget/export gadget/pages gadget/publish gadget/sound gadget/window $lib"
   [gadget/app]="gadget/agent gadget/alerts gadget/archive gadget/display gadget/engine gadget/export gadget/pages gadget/publish gadget/sound gadget/window $lib"
 )

@@ -1,0 +1,87 @@
+#include "gadget/upload/upload_settings.h"
+
+#include <gtest/gtest.h>
+
+namespace tv {
+namespace {
+
+TEST(UploadSettings, DefaultsMinimumsAndKeysOfEachGroup) {
+  struct Case {
+    Network network;
+    const char* interval;  // nullptr: absent
+    int expected_interval;
+  };
+  const Case cases[] = {
+      {Network::kWunderground, nullptr, 300},
+      {Network::kWunderground, "30", 60},
+      {Network::kPwsweather, "120", 120},
+      {Network::kWow, nullptr, 900},
+      {Network::kWow, "120", 300},
+      {Network::kWindy, "abc", 300},
+      {Network::kWindy, "600", 600},
+      {Network::kCwop, nullptr, 600},
+      {Network::kCwop, "60", 300},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(GroupOf(c.network)) + " " + (c.interval ? c.interval : "absent"));
+    ConfigTable config;
+    if (c.interval != nullptr) config.Set(GroupOf(c.network), "Interval", c.interval);
+    const UploadSettings s = ReadUploadSettings(config, c.network);
+    EXPECT_FALSE(s.active);
+    EXPECT_EQ(s.interval, c.expected_interval);
+    EXPECT_EQ(s.server, DefaultServer(c.network));
+    EXPECT_EQ(s.password, c.network == Network::kCwop ? "-1" : "");
+  }
+
+  ConfigTable config;
+  config.Set("WOW", "Active", "1");
+  config.Set("WOW", "SiteID", " 1234 ");
+  config.Set("WOW", "AuthKey", "654321");
+  config.Set("CWOP", "Latitude", "49.0583");
+  config.Set("CWOP", "Longitude", "-72,03");
+  config.Set("CWOP", "Server", "a:14580, b:23");
+  config.Set("PWSWEATHER", "Backfill", "1");
+  config.Set("WUNDERGROUND", "Backfill", "1");
+  const UploadSettings wow = ReadUploadSettings(config, Network::kWow);
+  EXPECT_TRUE(wow.active);
+  EXPECT_EQ(wow.station_id, "1234");
+  EXPECT_EQ(wow.password, "654321");
+  const UploadSettings cwop = ReadUploadSettings(config, Network::kCwop);
+  EXPECT_EQ(cwop.latitude, 49.0583);
+  EXPECT_EQ(cwop.longitude, -72.03);
+  EXPECT_EQ(cwop.server, "a:14580, b:23");
+  EXPECT_TRUE(ReadUploadSettings(config, Network::kPwsweather).backfill);
+  EXPECT_FALSE(ReadUploadSettings(config, Network::kWunderground).backfill);
+}
+
+TEST(UploadSettings, SecretsAreMaskedAndPlainAddressesWarned) {
+  ConfigTable config;
+  config.Set("WINDY", "Password", "p&ss word");
+  config.Set("WINDY", "Server", "http://192.168.1.5/update");
+  const UploadSettings windy = ReadUploadSettings(config, Network::kWindy);
+  EXPECT_EQ(windy.Masked("PASSWORD=p%26ss%20word&x=1 Bearer p&ss word"),
+            "PASSWORD=****&x=1 Bearer ****");
+  const std::string warning = PlainHttpWarning(windy);
+  EXPECT_EQ(warning.rfind("[Envoi] Windy", 0), 0u) << warning;
+
+  struct Case {
+    const char* server;
+    bool warned;
+  };
+  for (const Case& c : {Case{"http://127.0.0.1:8080/x", false}, Case{"https://example.org/", false},
+                        Case{"HTTP://user@example.org:80/", true}}) {
+    config.Set("WINDY", "Server", c.server);
+    EXPECT_EQ(!PlainHttpWarning(ReadUploadSettings(config, Network::kWindy)).empty(), c.warned)
+        << c.server;
+  }
+  // CWOP's unverified passcode is no secret: "-1" stays in what is shown.
+  ConfigTable cwop;
+  EXPECT_EQ(ReadUploadSettings(cwop, Network::kCwop).Masked("t-1 pass -1"), "t-1 pass -1");
+
+  EXPECT_EQ(PositionOfText("45.50° Ouest 30' 0\""), -45.5);
+  EXPECT_EQ(PositionOfText("3.25° Nord 15' 0\""), 3.25);
+  EXPECT_FALSE(PositionOfText("---").has_value());
+}
+
+}  // namespace
+}  // namespace tv
