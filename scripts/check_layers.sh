@@ -29,11 +29,11 @@ declare -A allowed=(
   [gadget/archive]="gadget/engine gadget/export $lib"
   [gadget/publish]="gadget/alerts gadget/engine gadget/export $lib"
   [gadget/upload]="gadget/engine gadget/export $lib"
-  [gadget/agent]="gadget/alerts gadget/archive gadget/display gadget/engine gadget/export gadget/pages gadget/publish gadget/sound gadget/window $lib"
+  [gadget/agent]="gadget/alerts gadget/archive gadget/display gadget/engine gadget/export gadget/pages gadget/publish gadget/upload gadget/sound gadget/window $lib"
   [gadget/app]="gadget/agent gadget/alerts gadget/archive gadget/display gadget/engine gadget/export gadget/pages gadget/publish gadget/sound gadget/window $lib"
 )
 # Every project folder a quoted include can name.
-project_dirs="protocol stationlib simulator $lib gadget/window gadget/sound gadget/engine gadget/display gadget/pages gadget/alerts gadget/export gadget/archive gadget/publish gadget/agent gadget/app tests bench fuzz payload"
+project_dirs="protocol stationlib simulator $lib gadget/window gadget/sound gadget/engine gadget/display gadget/pages gadget/alerts gadget/export gadget/archive gadget/publish gadget/upload gadget/agent gadget/app tests bench fuzz payload"
 
 # The folder of the layer table that holds `path`, or nothing.
 layer_of() {

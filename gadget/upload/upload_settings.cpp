@@ -1,5 +1,7 @@
 #include "gadget/upload/upload_settings.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -170,6 +172,15 @@ std::string PlainHttpWarning(const UploadSettings& settings) {
   return "[Envoi] " + std::string(NameOf(settings.network)) + " : l'adresse " +
          settings.Masked(url) +
          " n'est pas chiffrée (http://) : la clé de la station circule en clair";
+}
+
+std::string KeyFileWarning(const std::string& settings_path) {
+  struct stat info {};
+  if (settings_path.empty() || stat(settings_path.c_str(), &info) != 0) return "";
+  if ((info.st_mode & (S_IRGRP | S_IROTH)) == 0) return "";
+  return "[Envoi] : le fichier " + settings_path +
+         " contient la clé d'une station et peut être lu par d'autres utilisateurs (chmod 600 " +
+         settings_path + ")";
 }
 
 std::optional<double> PositionOfText(std::string_view text) {

@@ -58,6 +58,11 @@ UploadSettings ReadUploadSettings(const ConfigTable& config, Network network);
 // address) to a host other than this machine; "" otherwise.
 std::string PlainHttpWarning(const UploadSettings& settings);
 
+// The warning to log when `settings_path` holds a station key and can be
+// read by users other than its owner (group or others); "" when it cannot,
+// or cannot be examined.
+std::string KeyFileWarning(const std::string& settings_path);
+
 // The position in decimal degrees of the console's position text
 // ("45.50° Nord 30' 12\""; "Sud" and "Ouest" are negative); empty when the
 // text holds no number.
