@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "lib/config/config_file.h"
+
 namespace tv {
 namespace {
 
@@ -81,6 +83,29 @@ TEST(UploadSettings, SecretsAreMaskedAndPlainAddressesWarned) {
   EXPECT_EQ(PositionOfText("45.50° Ouest 30' 0\""), -45.5);
   EXPECT_EQ(PositionOfText("3.25° Nord 15' 0\""), 3.25);
   EXPECT_FALSE(PositionOfText("---").has_value());
+}
+
+TEST(UploadSettings, DefaultSettingsFileHoldsEveryGroupAllOff) {
+  ConfigTable table;
+  ASSERT_GT(LoadIniFile(std::string(TV_PAYLOAD_DIR) + "tsk_vnt.ini", table, ""), 0);
+  for (const Network network : kNetworks) {
+    const std::string group(GroupOf(network));
+    std::vector<std::string> keys = {"Active", "Server", "Interval"};
+    if (network == Network::kWow) {
+      keys.insert(keys.end(), {"SiteID", "AuthKey", "CAFile"});
+    } else if (network == Network::kCwop) {
+      keys.insert(keys.end(), {"StationID", "Passcode", "Latitude", "Longitude"});
+    } else {
+      keys.insert(keys.end(), {"StationID", "Password", "CAFile"});
+    }
+    if (network == Network::kWunderground) keys.push_back("RapidFire");
+    for (const std::string& key : keys) {
+      EXPECT_TRUE(table.Has(ConfigTable::ComposeKey(group, key))) << group << " " << key;
+    }
+    const UploadSettings s = ReadUploadSettings(table, network);
+    EXPECT_FALSE(s.active) << group;
+    EXPECT_EQ(s.interval, DefaultInterval(network)) << group;
+  }
 }
 
 }  // namespace
