@@ -184,15 +184,38 @@ std::string KeyFileWarning(const std::string& settings_path) {
 }
 
 std::optional<double> PositionOfText(std::string_view text) {
+  // The decimal degrees, then the minutes before "'" and the seconds before
+  // '"': the whole degrees come from the first, the rest from the others
+  // (the decimals alone are only good to a hundredth of a degree).
+  const auto number_at = [&](std::size_t at, std::size_t* end) {
+    *end = at;
+    while (*end < text.size() && ((text[*end] >= '0' && text[*end] <= '9') || text[*end] == '.')) {
+      ++*end;
+    }
+    return DecimalOf(std::string(text.substr(at, *end - at)));
+  };
   std::size_t end = 0;
-  while (end < text.size() && ((text[end] >= '0' && text[end] <= '9') || text[end] == '.')) {
-    ++end;
-  }
-  const std::optional<double> degrees = DecimalOf(std::string(text.substr(0, end)));
+  const std::optional<double> degrees = number_at(0, &end);
   if (!degrees) return {};
+  double value = *degrees;
+  const std::size_t minute_mark = text.find('\'', end);
+  const std::size_t second_mark = text.find('"', end);
+  if (minute_mark != std::string_view::npos && second_mark != std::string_view::npos) {
+    std::size_t stop = 0;
+    std::size_t start = text.rfind(' ', minute_mark);
+    const double minutes =
+        start == std::string_view::npos ? -1 : number_at(start + 1, &stop).value_or(-1);
+    start = text.rfind(' ', second_mark);
+    const double seconds =
+        start == std::string_view::npos ? -1 : number_at(start + 1, &stop).value_or(-1);
+    if (minutes >= 0 && minutes < 60 && seconds >= 0 && seconds < 60) {
+      const double rest = minutes / 60 + seconds / 3600;
+      value = std::round(*degrees - rest) + rest;
+    }
+  }
   const bool negative =
       text.find("Sud") != std::string_view::npos || text.find("Ouest") != std::string_view::npos;
-  return negative ? -*degrees : *degrees;
+  return negative ? -value : value;
 }
 
 std::string UrlEncoded(std::string_view text) {

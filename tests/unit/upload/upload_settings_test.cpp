@@ -80,6 +80,9 @@ TEST(UploadSettings, SecretsAreMaskedAndPlainAddressesWarned) {
   ConfigTable cwop;
   EXPECT_EQ(ReadUploadSettings(cwop, Network::kCwop).Masked("t-1 pass -1"), "t-1 pass -1");
 
+  EXPECT_NEAR(*PositionOfText("49.06° Nord 3' 30\""), 49.058333, 1e-6);
+  EXPECT_NEAR(*PositionOfText("72.03° Ouest 1' 45\""), -72.029167, 1e-6);
+  EXPECT_NEAR(*PositionOfText("46.00° Nord 59' 56\""), 45.998889, 1e-6);
   EXPECT_EQ(PositionOfText("45.50° Ouest 30' 0\""), -45.5);
   EXPECT_EQ(PositionOfText("3.25° Nord 15' 0\""), 3.25);
   EXPECT_FALSE(PositionOfText("---").has_value());
