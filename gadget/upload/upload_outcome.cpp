@@ -105,6 +105,16 @@ Verdict Interpret(Network network, const SendResult& r, bool after_time_out) {
   return Failed(HttpReason(r.status, r.body));
 }
 
+std::string UploadStatusText(Network network, const UploadStatus& status) {
+  std::string text = std::string(NameOf(network)) + " : ";
+  const bool failing =
+      status.last_failure && (!status.last_success || *status.last_failure >= *status.last_success);
+  if (failing) text += "échec (" + status.last_error + ") ; ";
+  text += "dernier envoi ";
+  text += status.last_success ? FormatLogStamp(*status.last_success) : std::string("jamais");
+  return text;
+}
+
 UploadHealth::UploadHealth(const UploadSettings& settings)
     : settings_(settings), interval_(std::chrono::seconds{settings.interval}) {}
 

@@ -51,6 +51,11 @@ struct UploadStatus {
   bool rejected = false;   // the last failure was a 401/403
 };
 
+// One line of a network's state for the station page or the tray's tooltip:
+// "Weather Underground : dernier envoi 2026-12-11 17:05:30" or, while it
+// fails, "… : échec (HTTP 500) ; dernier envoi …" ("jamais" before one).
+std::string UploadStatusText(Network network, const UploadStatus& status);
+
 // What the worker is to do after a try.
 struct UploadStep {
   std::vector<std::string> log_lines;       // "[Envoi] …", the secrets masked

@@ -61,6 +61,15 @@ TEST(UploadOutcome, RepliesOfEachNetwork) {
   EXPECT_EQ(Interpret(Network::kWindy, Reply(429, R"({"retry_after": 120})"), false).retry_after,
             Clock::Duration{seconds{120}});
   EXPECT_FALSE(Interpret(Network::kWindy, Reply(429, "{}"), false).retry_after.has_value());
+
+  UploadStatus status;
+  EXPECT_EQ(UploadStatusText(Network::kWow, status), "WOW : dernier envoi jamais");
+  status.last_failure = 100;
+  status.last_error = "HTTP 500";
+  EXPECT_EQ(UploadStatusText(Network::kWow, status),
+            "WOW : échec (HTTP 500) ; dernier envoi jamais");
+  status.last_success = 200;
+  EXPECT_EQ(UploadStatusText(Network::kWow, status).find("échec"), std::string::npos);
 }
 
 // One try of a scripted run: the time before it, what it gave, and what the
