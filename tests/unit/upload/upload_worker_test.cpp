@@ -131,6 +131,23 @@ TEST(UploadWorker, ValuesOlderThanTheIntervalAreNeverPosted) {
   EXPECT_NE(rig.lines[1].find("rétabli"), std::string::npos);
 }
 
+TEST(UploadWorker, ATimedOutPostIsTriedAgainWithItsOwnValues) {
+  Rig rig(Network::kWow);
+  rig.http.Then(SendResult{SendResult::Transport::kTimedOut, 0, "", "stalled"});
+  rig.http.Then(SendResult{SendResult::Transport::kReplied, 429, "", ""});
+  rig.Offer(10);
+  rig.Pass(seconds{20});
+  rig.Offer(20);  // newer values: the retry still carries the first ones
+  EXPECT_EQ(rig.Posts(), 1u);
+  rig.Pass(seconds{10});
+  const auto urls = rig.http.Urls();
+  ASSERT_EQ(urls.size(), 2u);
+  EXPECT_EQ(urls[1], urls[0]);
+  EXPECT_EQ(rig.worker->Status().last_error, "");  // the 429 says it was taken
+  const std::lock_guard lock(rig.mutex);
+  EXPECT_TRUE(rig.lines.empty()) << rig.lines.front();
+}
+
 TEST(UploadWorker, RapidFirePostsEachCollection) {
   Rig rig(Network::kWunderground, true);
   for (int i = 0; i < 3; ++i) {
