@@ -203,8 +203,9 @@ void ArchiveAccumulator::Add(const Readings& r, const ArchiveStep& step, int per
     samples_ += w / 2.5625;
     wind_sum_ += *r.wind_speed * w;
     wind_weight_ += w;
-    if (!hi_wind_ || *r.wind_speed > *hi_wind_) {
-      hi_wind_ = r.wind_speed;
+    const double high = std::max(*r.wind_speed, step.peak_wind);
+    if (!hi_wind_ || high > *hi_wind_) {
+      hi_wind_ = high;
       hi_wind_dir_ = DirectionCode(*r.wind_dir);
     }
     dir_weight_[static_cast<std::size_t>(DirectionCode(*r.wind_dir))] += w;

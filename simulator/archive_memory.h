@@ -41,6 +41,7 @@ struct ArchiveStep {
   double dt = 0;          // seconds
   double rain_clicks = 0;
   double et_inches = 0;
+  double peak_wind = -1;  // mph, the strongest wind within a long step; below 0: none
 };
 
 // Collects the model's steps over one archive interval and closes the record

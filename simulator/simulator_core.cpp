@@ -80,30 +80,6 @@ long ReadField(const EepromImage& e, const ee::Field& f, std::size_t i) {
   return 0;
 }
 
-// A console that has been running for weeks: the model run over the 2560
-// intervals before the start time, in coarse steps. Started on an interval
-// boundary, it makes exactly the records the memory holds.
-std::vector<ArchiveEntry> ArchiveHistory(const Scenario& scenario, const EepromImage& eeprom,
-                                         std::uint64_t seed, std::int64_t start) {
-  const int period = std::max<int>(1, eeprom.U8(ee::kArchivePeriod)) * 60;
-  const std::int64_t last = start / period * period;
-  WeatherModel history(scenario, seed * 7919 + 17);
-  history.Start(last - static_cast<std::int64_t>(protocol::kArchiveRecords) * period, eeprom);
-  history.StartArchiving();
-  // Three steps an interval (at least 10 s, at most 5 minutes) keep the
-  // whole run to a few thousand steps.
-  history.AdvanceTo(start, eeprom, std::clamp(period / 3.0, 10.0, 300.0));
-  std::vector<ArchiveEntry> out;
-  for (auto& [end, entry] : history.TakeArchived()) {
-    if (end > start) continue;
-    const ConsoleTime c = BreakDown(end);
-    entry.date = protocol::EncodeArchiveDate(c.year, c.month, c.day);
-    entry.time = protocol::EncodeTimeOfDay(c.hour, c.minute);
-    out.push_back(std::move(entry));
-  }
-  return out;
-}
-
 }  // namespace
 
 SimulatorCore::SimulatorCore(const Scenario& scenario, const CoreOptions& options)
@@ -115,12 +91,21 @@ SimulatorCore::SimulatorCore(const Scenario& scenario, const CoreOptions& option
       rate_(options.rate) {
   base_console_ = options.start >= 0 ? options.start : HostLocalNow();
   base_steady_ = std::chrono::steady_clock::now();
-  model_.Start(base_console_, eeprom_);
-  // Records from here on come from the model as its clock advances; the
-  // ones before are made when the memory is first looked at.
   start_time_ = base_console_;
-  history_done_ = options.archive_empty;
+  // A console that has been running for weeks: the model runs up to the
+  // start time over the intervals of a full memory, from an interval
+  // boundary, so that the run closes exactly the records the memory holds
+  // and the current conditions go on from where the newest one ends.
+  const int period = ArchivePeriodSeconds();
+  const std::int64_t first =
+      start_time_ / period * period - static_cast<std::int64_t>(protocol::kArchiveRecords) * period;
+  model_.Begin(start_time_, eeprom_, start_time_ - first);
   model_.StartArchiving();
+  if (!options.archive_empty) history_.emplace(History{model_, eeprom_});
+  // Records from here on come from the model as its clock advances; the
+  // ones before are made again when the memory is first looked at.
+  model_.StartArchiving(start_time_);
+  model_.RunToStart(eeprom_);
 }
 
 int SimulatorCore::ArchivePeriodSeconds() const {
@@ -154,21 +139,23 @@ void SimulatorCore::DrainArchive() {
 
 ArchiveMemory& SimulatorCore::archive() {
   DrainArchive();
-  if (history_done_) return archive_;
-  history_done_ = true;
+  if (!history_) return archive_;
+  History history = std::move(*history_);
+  history_.reset();
+  history.model.RunToStart(history.eeprom);
   // The records before the start time, then what the live model archived since.
   std::vector<ArchiveEntry> live;
   for (int age = 0; age < archive_.Count(); ++age) live.push_back(archive_.AtAge(age));
   archive_.Clear();
-  for (const ArchiveEntry& e : ArchiveHistory(scenario_, eeprom_, options_.seed, start_time_)) {
-    archive_.Write(e);
+  for (auto& [end, entry] : history.model.TakeArchived()) {
+    if (end <= start_time_) StampAndWrite(std::move(entry), end);
   }
   for (const ArchiveEntry& e : live) archive_.Write(e);
   return archive_;
 }
 
 void SimulatorCore::ClearArchive() {
-  history_done_ = true;
+  history_.reset();
   archive_.Clear();
   model_.TakeArchived();
   model_.RestartArchiveInterval();

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,7 +43,7 @@ struct CoreOptions {
   int loop_interval_ms = 2000;
   int baud = 0;  // 0: no throttling
   // The archive memory starts empty instead of holding the 2560 records
-  // before the start time.
+  // before the start time (the weather is the same).
   bool archive_empty = false;
 };
 
@@ -68,7 +69,8 @@ class SimulatorCore {
   void SetWallTime(std::int64_t wall);
 
   // The archive memory, filled with the records before the start time on
-  // first use unless it started empty.
+  // first use unless it started empty: those of the model's run up to the
+  // start time, so that the newest leads into the current conditions.
   ArchiveMemory& archive();
   // CLRLOG, SETPER: the memory is emptied and not filled again.
   void ClearArchive();
@@ -107,10 +109,16 @@ class SimulatorCore {
   std::int64_t base_console_ = 0;
   std::chrono::steady_clock::time_point base_steady_;
   double rate_ = 1.0;
-  // Archive.
+  // Archive. The model as it stood at the beginning of its run up to the
+  // start time, with the EEPROM then: run again from there, it closes the
+  // very records the run did, made only when the memory is first looked at.
+  struct History {
+    WeatherModel model;
+    EepromImage eeprom;
+  };
   std::int64_t start_time_ = 0;
   ArchiveMemory archive_;
-  bool history_done_ = false;
+  std::optional<History> history_;
   // Wall clock offsets: a clock set ahead, and daylight-saving changes as
   // (console time from which it applies, seconds added).
   std::int64_t skew_ = 0;

@@ -66,6 +66,30 @@ Sun SunAt(const ConsoleTime& ct, double lat, double lon, double utc_offset_h) {
   return s;
 }
 
+// Humidity kept within `lo`..`hi`: unchanged in the middle, approaching the
+// limits ever more slowly instead of lying on them.
+double SoftLimit(double x, double lo, double hi) {
+  constexpr double kBand = 10.0;
+  if (x > hi - kBand) return hi - kBand * std::exp(-(x - (hi - kBand)) / kBand);
+  if (x < lo + kBand) return lo + kBand * std::exp((x - (lo + kBand)) / kBand);
+  return x;
+}
+
+// 0 at the start time, 1 a few days away: the slow waves of the weather
+// fade out near the start time, so that the scenario's values hold then.
+double AwayFromStart(double hours) {
+  const double x = hours / 36.0;
+  return 1.0 - std::exp(-x * x);
+}
+
+// An Ornstein-Uhlenbeck step: `x` relaxes towards `mean` with time constant
+// `tau_s` and wanders with standard deviation `sigma` around it.
+template <typename Normal>
+double Relax(double x, double mean, double sigma, double dt, double tau_s, Normal normal) {
+  const double relax = std::exp(-dt / tau_s);
+  return mean + (x - mean) * relax + normal(sigma * std::sqrt(1.0 - relax * relax));
+}
+
 Value HourMinute(double h) {
   if (h < 0) return std::nullopt;
   int minutes = static_cast<int>(std::lround(h * 60.0));
@@ -114,11 +138,25 @@ void ForEachExtremes(HiLows& h, F f) {
 }  // namespace
 
 ConsoleTime BreakDown(std::int64_t console_seconds) {
-  const std::time_t t = static_cast<std::time_t>(console_seconds);
-  std::tm tm{};
-  gmtime_r(&t, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-          tm.tm_min,         tm.tm_sec,     tm.tm_yday};
+  // The proleptic Gregorian calendar from days since 1970-01-01 (the model
+  // breaks its time down several times a step: no library call, no lock).
+  const auto floor_div = [](std::int64_t a, std::int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+  };
+  const std::int64_t days = floor_div(console_seconds, 86400);
+  const auto of_day = static_cast<int>(console_seconds - days * 86400);
+  const std::int64_t z = days + 719468;
+  const std::int64_t era = floor_div(z, 146097);
+  const auto doe = static_cast<int>(z - era * 146097);
+  const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);  // from March 1st
+  const int mp = (5 * doy + 2) / 153;
+  const int day = doy - (153 * mp + 2) / 5 + 1;
+  const int month = mp < 10 ? mp + 3 : mp - 9;
+  const int year = static_cast<int>(yoe + era * 400) + (month <= 2 ? 1 : 0);
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  const int yday = month <= 2 ? doy - 306 : doy + 59 + (leap ? 1 : 0);
+  return {year, month, day, of_day / 3600, of_day / 60 % 60, of_day % 60, yday};
 }
 
 std::int64_t MakeConsoleSeconds(int year, int month, int day, int hour, int minute, int second) {
@@ -135,16 +173,64 @@ std::int64_t MakeConsoleSeconds(int year, int month, int day, int hour, int minu
 WeatherModel::WeatherModel(const Scenario& scenario, std::uint64_t seed)
     : scenario_(scenario), rng_(seed) {
   pressure_ = scenario.pressure_inhg;
-  wind_base_ = scenario.wind_mean_mph;
-  raining_ = scenario.raining_at_start;
-  rain_intensity_ = scenario.rain_rate_clicks_h;
-  rain_left_s_ = raining_ ? 6 * 3600.0 : 0.0;
-  cloud_ = scenario.rain_chance_per_h > 0.5 ? 0.9 : 0.3;
+  wind_base_ = scenario.weather.wind_mean_mph;
+}
+
+double WeatherModel::StormAt(std::int64_t t) const {
+  const Storm& s = scenario_.storm;
+  if (s.rise_h <= 0) return 0.0;
+  const double h = static_cast<double>(t - start_) / 3600.0;
+  // A bell, a tenth of its height `rise_h` before and `fall_h` after it
+  // (sqrt(2 ln 10) widths).
+  const double width = (h < 0 ? s.rise_h : s.fall_h) / 2.146;
+  const double x = h / width;
+  return std::exp(-x * x / 2.0);
+}
+
+Weather WeatherModel::WeatherAt(double storm) const {
+  if (scenario_.storm.rise_h <= 0) return scenario_.weather;
+  const Weather& a = scenario_.fair;
+  const Weather& b = scenario_.weather;
+  const auto mix = [storm](double x, double y) { return x + (y - x) * storm; };
+  return {mix(a.mean_temp_f, b.mean_temp_f), mix(a.temp_swing_f, b.temp_swing_f),
+          mix(a.mean_hum, b.mean_hum), mix(a.wind_mean_mph, b.wind_mean_mph),
+          mix(a.gust_mph, b.gust_mph),
+          // The storm's own rain, and no showers until well after it.
+          storm > 1e-6 ? 0.0 : a.rain_chance_per_h, a.rain_rate_clicks_h};
+}
+
+double WeatherModel::StormRain(std::int64_t t) const {
+  const double k = StormAt(t);
+  if (k < 0.1) return 0.0;
+  const double h = static_cast<double>(t - start_) / 3600.0;
+  const double burst = h / 0.25;  // a downpour of about half an hour at the height
+  return scenario_.weather.rain_rate_clicks_h * k +
+         scenario_.storm.burst_clicks_h * std::exp(-burst * burst / 2.0);
+}
+
+double WeatherModel::PressureLevel(std::int64_t t) const {
+  const double h = static_cast<double>(t - start_) / 3600.0;
+  // The weather system of the start time: a trough (or a ridge) deepest
+  // `kW` hours after it, its slope then the scenario's trend.
+  constexpr double kW = 6.0;
+  const double depth = -scenario_.pressure_trend_per_h * kW * std::exp(0.5);
+  const auto system = [depth](double x) {
+    const double u = x / kW - 1.0;
+    return -depth * std::exp(-u * u / 2.0);
+  };
+  // Highs and lows passing every few days, away from it.
+  const double waves = 0.15 * std::sin(2 * kPi * h / 101.0 + phases_[0]) +
+                       0.07 * std::sin(2 * kPi * h / 53.0 + phases_[1]);
+  return scenario_.pressure_inhg + system(h) - system(0.0) + waves * AwayFromStart(h);
+}
+
+double WeatherModel::TemperatureWave(std::int64_t t) const {
+  const double h = static_cast<double>(t - start_) / 3600.0;
+  return 3.0 * std::sin(2 * kPi * h / 131.0 + phases_[2]) * AwayFromStart(h);
 }
 
 double WeatherModel::Normal(double sigma) {
-  std::normal_distribution<double> d(0.0, sigma);
-  return d(rng_);
+  return sigma * normal_(rng_);
 }
 
 double WeatherModel::Uniform() {
@@ -152,37 +238,55 @@ double WeatherModel::Uniform() {
   return d(rng_);
 }
 
-void WeatherModel::Start(std::int64_t t, const EepromImage& e) {
+void WeatherModel::Start(std::int64_t t, const EepromImage& e, std::int64_t history_s) {
+  Begin(t, e, history_s);
+  RunToStart(e);
+}
+
+void WeatherModel::Begin(std::int64_t t, const EepromImage& e, std::int64_t history_s) {
+  start_ = t;
   const ConsoleTime ct = BreakDown(t);
   const std::int64_t midnight = t - (ct.hour * 3600 + ct.minute * 60 + ct.second);
-  // Three hours of barometer history before midnight, so the trend is known.
-  pressure_ -= scenario_.pressure_trend_per_h * (t - midnight) / 3600.0;
+  start_midnight_ = midnight;
+  const std::int64_t from = std::min(midnight, t - std::max<std::int64_t>(0, history_s));
+  for (double& phase : phases_) phase = 2 * kPi * Uniform();
+  time_ = from;
+  const double storm = StormAt(from);
+  const Weather w = WeatherAt(storm);
+  wind_base_ = w.wind_mean_mph;
+  cloud_ = std::clamp(0.15 + 3.0 * w.rain_chance_per_h + 0.75 * storm, 0.0, 0.9);
+  rain_intensity_ = StormRain(from);
+  raining_ = rain_intensity_ > 0;
+  wet_ = raining_ ? 1.0 : 0.0;
+  pressure_ = PressureLevel(from);
+  // Three hours of barometer history before the beginning, so the trend is known.
   for (int i = 18; i >= 1; --i) {
-    bar_history_.emplace_back(midnight - i * 600,
-                              pressure_ - scenario_.pressure_trend_per_h * i / 6.0);
+    bar_history_.emplace_back(from - i * 600, PressureLevel(from - i * 600));
   }
   // Rain totals so far this month and year.
+  const ConsoleTime cf = BreakDown(from);
   day_rain_ = 0;
-  month_rain_ = std::floor(Uniform() * 40.0 + (ct.day - 1) * 2.0);
-  year_rain_ = month_rain_ + std::floor((ct.month - 1) * 150.0 * (0.5 + Uniform()));
-  month_et_ = (ct.day - 1) * 0.09;
-  year_et_ = month_et_ + (ct.month - 1) * 2.5;
+  month_rain_ = std::floor((cf.day - 1) * (2.0 + 3.0 * Uniform()));
+  year_rain_ = month_rain_ + std::floor((cf.month - 1) * 150.0 * (0.5 + Uniform()));
+  month_et_ = (cf.day - 1) * 0.09;
+  year_et_ = month_et_ + (cf.month - 1) * 2.5;
   archive_pointer_ = static_cast<int>(Uniform() * 2560);
-  time_ = midnight;
-  last_rain_time_ = midnight - 3 * 86400;
+  last_rain_time_ = from - 3 * 86400;
   started_ = true;
   Compute(e);
   ApplyPins();
   ComputeAlarms(e);
   Accumulate();
-  // Run through the night and morning at a coarse step.
-  while (time_ + 30 <= t) {
-    const ConsoleTime before = BreakDown(time_);
-    time_ += 30;
-    RollOver(before, BreakDown(time_));
-    Step(30.0, e);
-  }
-  AdvanceTo(t, e);
+}
+
+void WeatherModel::RunToStart(const EepromImage& e) {
+  const ConsoleTime ct = BreakDown(start_);
+  const std::int64_t midnight = start_ - (ct.hour * 3600 + ct.minute * 60 + ct.second);
+  // The days before at a third of the archive interval (a few thousand steps
+  // for a whole archive memory), the day itself at 30 s.
+  const double period = std::max<int>(1, e.U8(ee::kArchivePeriod)) * 60.0;
+  if (time_ < midnight) AdvanceTo(midnight, e, std::clamp(period / 3.0, 10.0, 300.0));
+  AdvanceTo(start_, e, 30.0);
 }
 
 void WeatherModel::AdvanceTo(std::int64_t t, const EepromImage& e, double max_step) {
@@ -192,18 +296,31 @@ void WeatherModel::AdvanceTo(std::int64_t t, const EepromImage& e, double max_st
   }
   while (time_ < t) {
     const double dt = std::min<double>(std::max(1.0, max_step), static_cast<double>(t - time_));
+    // What falls in the step that ends at midnight is the old day's, as is
+    // the archive record stamped 00:00; the day's counters start again at
+    // the end of that step, the new day's extremes with its values.
     const ConsoleTime before = BreakDown(time_);
     time_ += static_cast<std::int64_t>(dt);
-    RollOver(before, BreakDown(time_));
     Step(dt, e);
+    if (RollOver(before, BreakDown(time_))) {
+      PutTotals();
+      ApplyPins();
+      ComputeAlarms(e);
+      ApplyPins();
+      Accumulate();
+    }
   }
 }
 
-void WeatherModel::RollOver(const ConsoleTime& before, const ConsoleTime& after) {
-  if (before.hour != after.hour || before.day != after.day) {
-    hilows_.rain_rate.hour_high.reset();
+bool WeatherModel::RollOver(const ConsoleTime& before, const ConsoleTime& after) {
+  if (before.hour == after.hour && before.day == after.day && before.month == after.month &&
+      before.year == after.year) {
+    return false;
   }
-  if (before.day == after.day && before.month == after.month && before.year == after.year) return;
+  hilows_.rain_rate.hour_high.reset();
+  if (before.day == after.day && before.month == after.month && before.year == after.year) {
+    return true;
+  }
   ForEachExtremes(hilows_, [](Extremes& x) {
     x.day_low.reset();
     x.day_high.reset();
@@ -229,40 +346,61 @@ void WeatherModel::RollOver(const ConsoleTime& before, const ConsoleTime& after)
     year_rain_ = 0;
     year_et_ = 0;
   }
+  return true;
 }
 
 void WeatherModel::Step(double dt, const EepromImage& e) {
   const double hours = dt / 3600.0;
-  // Barometer: steady trend plus a slow random walk.
-  pressure_ += scenario_.pressure_trend_per_h * hours + Normal(0.004 * std::sqrt(hours));
-  pressure_ = std::clamp(pressure_, 28.2, 31.2);
+  const double storm = StormAt(time_);
+  const Weather w = WeatherAt(storm);
+  const auto normal = [this](double sigma) { return Normal(sigma); };
+  // Barometer: the scenario's course plus a small, slow noise.
+  pressure_noise_ = Relax(pressure_noise_, 0.0, 0.01, dt, 12 * 3600.0, normal);
+  pressure_ = std::clamp(PressureLevel(time_) + pressure_noise_, 28.2, 31.2);
   bar_history_.emplace_back(time_, pressure_);
   while (bar_history_.size() > 2 && bar_history_[1].first <= time_ - 3 * 3600) {
     bar_history_.pop_front();
   }
-  // Noise terms relax towards zero (Ornstein-Uhlenbeck).
-  const double relax = std::exp(-dt / 1800.0);
-  temp_noise_ = temp_noise_ * relax + Normal(1.2 * std::sqrt(1 - relax * relax));
-  hum_noise_ = hum_noise_ * relax + Normal(4.0 * std::sqrt(1 - relax * relax));
-  cloud_ = std::clamp(cloud_ + Normal(0.02 * std::sqrt(dt / 60.0)), raining_ ? 0.7 : 0.0, 1.0);
+  // Noise terms relax towards zero.
+  temp_noise_ = Relax(temp_noise_, 0.0, 1.3, dt, 3600.0, normal);
+  hum_noise_ = Relax(hum_noise_, 0.0, 5.0, dt, 3 * 3600.0, normal);
+  const double cloud_mean = std::clamp(0.15 + 3.0 * w.rain_chance_per_h + 0.75 * storm, 0.0, 0.9);
+  cloud_ = std::clamp(Relax(cloud_, cloud_mean, 0.25, dt, 3 * 3600.0, normal), 0.0, 1.0);
   // Wind: a slowly varying base with gusts on top; direction wanders.
-  wind_base_ += (scenario_.wind_mean_mph - wind_base_) * (1 - std::exp(-dt / 1200.0)) +
+  wind_base_ += (w.wind_mean_mph - wind_base_) * (1 - std::exp(-dt / 1200.0)) +
                 Normal(0.3 * std::sqrt(dt / 60.0));
   wind_base_ = std::max(0.0, wind_base_);
-  gust_ = std::max(0.0, Uniform() < 0.15 ? scenario_.gust_mph * Uniform() : gust_ * 0.5);
-  wind_dir_ = std::fmod(wind_dir_ + Normal(8.0 * std::sqrt(dt / 60.0)) + 360.0, 360.0);
-  // Showers.
-  if (!raining_ && scenario_.rain_chance_per_h > 0 &&
-      Uniform() < scenario_.rain_chance_per_h * hours) {
-    raining_ = true;
-    rain_left_s_ = 1800 + Uniform() * 7200;
-    rain_intensity_ = scenario_.rain_rate_clicks_h * (0.7 + 0.6 * Uniform());
+  // Gusts come and die away within seconds: their chain runs in beats of at
+  // most 10 s whatever the step, so that long steps are not gustier; the
+  // strongest wind of the beats before the last is the step's peak (the last
+  // one is the reading).
+  double peak = -1;
+  for (double left = dt; left > 0; left -= 10.0) {
+    const bool whole = left >= 10.0;
+    const double beat = left / 10.0;
+    const double chance = whole ? 0.15 : 1.0 - std::pow(0.85, beat);
+    gust_ =
+        Uniform() < chance ? w.gust_mph * Uniform() : gust_ * (whole ? 0.5 : std::pow(0.5, beat));
+    // (A uniform noise of the reading's spread: cheaper, and only its peak counts.)
+    if (left > 10.0) peak = std::max(peak, wind_base_ + gust_ + 3.46 * (Uniform() - 0.5));
   }
+  wind_dir_ = std::fmod(wind_dir_ + Normal(8.0 * std::sqrt(dt / 60.0)) + 360.0, 360.0);
+  // Rain: the storm's, and showers in fair weather.
+  if (!shower_ && w.rain_chance_per_h > 0 && Uniform() < w.rain_chance_per_h * hours) {
+    shower_ = true;
+    shower_left_s_ = 1800 + Uniform() * 7200;
+    shower_intensity_ = w.rain_rate_clicks_h * (0.7 + 0.6 * Uniform());
+  }
+  if (shower_) {
+    shower_left_s_ -= dt;
+    if (shower_left_s_ <= 0) shower_ = false;
+  }
+  rain_intensity_ = std::max(StormRain(time_), shower_ ? shower_intensity_ : 0.0);
+  raining_ = rain_intensity_ > 0;
+  const double soaked = raining_ ? 1.0 : 0.0;
+  wet_ = soaked + (wet_ - soaked) * std::exp(-dt / 1200.0);
   double clicks_now = 0;
   if (raining_) {
-    // A storm scenario rains throughout; showers end.
-    if (!scenario_.raining_at_start) rain_left_s_ -= dt;
-    if (rain_left_s_ <= 0) raining_ = false;
     const double rate = std::max(1.0, rain_intensity_ * (0.6 + 0.8 * Uniform()));
     rain_fraction_ += rate * hours;
     clicks_now = std::floor(rain_fraction_);
@@ -294,8 +432,10 @@ void WeatherModel::Step(double dt, const EepromImage& e) {
     archive_accum_s_ -= period;
     archive_pointer_ = (archive_pointer_ + 1) % 2560;
   }
-  // Reception: the main suite sends every 2.5625 s.
-  rx_.fraction += dt / 2.5625;
+  // Reception: the main suite sends every 2.5625 s. The counts start again
+  // at each midnight: those of the days before the start time's are not
+  // drawn, they would be forgotten.
+  if (time_ > start_midnight_) rx_.fraction += dt / 2.5625;
   while (rx_.fraction >= 1.0) {
     rx_.fraction -= 1.0;
     const double u = Uniform();
@@ -318,22 +458,25 @@ void WeatherModel::Step(double dt, const EepromImage& e) {
   ApplyPins();
   ComputeAlarms(e);
   ApplyPins();
-  // ET accumulates from the sunshine actually reported.
+  // ET accumulates from the sunshine actually reported: about a quarter of
+  // an inch on a clear summer day.
   double et_now = 0;
   if (readings_.solar && readings_.outside_temp) {
     const double et =
-        *readings_.solar * hours * 0.00028 * (1.0 + (*readings_.outside_temp - 50.0) / 100.0);
+        *readings_.solar * hours * 0.000035 * (1.0 + (*readings_.outside_temp - 50.0) / 100.0);
     et_now = std::max(0.0, et);
     day_et_ += et_now;
     month_et_ += et_now;
     year_et_ += et_now;
+    PutTotals();
+    ApplyPins();
   }
   Accumulate();
   if (archiving_) {
     const int period_s = std::max<int>(1, e.U8(ee::kArchivePeriod)) * 60;
-    accumulator_.Add(readings_, ArchiveStep{time_, dt, clicks_now, et_now}, period_s,
-                     [this](std::int64_t end, ArchiveEntry entry) {
-                       archived_.emplace_back(end, std::move(entry));
+    accumulator_.Add(readings_, ArchiveStep{time_, dt, clicks_now, et_now, std::round(peak)},
+                     period_s, [this](std::int64_t end, ArchiveEntry entry) {
+                       if (end > keep_after_) archived_.emplace_back(end, std::move(entry));
                      });
   }
 }
@@ -348,10 +491,12 @@ void WeatherModel::Compute(const EepromImage& e) {
   const double local_h = ct.hour + ct.minute / 60.0;
 
   // Temperatures, °F.
+  const Weather w = WeatherAt(StormAt(time_));
   const double cycle = std::sin(2 * kPi * (local_h - 9.0) / 24.0);
-  const double out_t = scenario_.mean_temp_f + scenario_.temp_swing_f * cycle + temp_noise_;
+  const double out_t =
+      w.mean_temp_f + w.temp_swing_f * cycle + temp_noise_ + TemperatureWave(time_);
   const double out_h =
-      std::clamp(scenario_.mean_hum - 12.0 * cycle + hum_noise_ + (raining_ ? 10 : 0), 8.0, 100.0);
+      SoftLimit(w.mean_hum - 1.4 * w.temp_swing_f * cycle + hum_noise_ + 10.0 * wet_, 8.0, 100.0);
   const double in_t = 69.0 + 1.5 * cycle + temp_noise_ * 0.1;
   const double in_h = std::clamp(45.0 + hum_noise_ * 0.3, 20.0, 80.0);
   r.outside_temp = Round(out_t, 0.1);
@@ -400,9 +545,11 @@ void WeatherModel::Compute(const EepromImage& e) {
   // Sun.
   const double elev = std::max(0.0, sun.elevation_sin);
   if (scenario_.solar_uv) {
-    const double solar = 1050.0 * std::pow(elev, 1.15) * (1.0 - 0.75 * cloud_);
+    // Rain comes with its clouds, building up and clearing with the wetness.
+    const double sky = std::max(cloud_, 0.85 * wet_);
+    const double solar = 1050.0 * std::pow(elev, 1.15) * (1.0 - 0.75 * sky);
     r.solar = std::round(std::max(0.0, solar));
-    r.uv = Round(std::max(0.0, 11.0 * std::pow(elev, 2.5) * (1.0 - 0.6 * cloud_)), 0.1);
+    r.uv = Round(std::max(0.0, 11.0 * std::pow(elev, 2.5) * (1.0 - 0.6 * sky)), 0.1);
     r.thsw = std::round(heat - 1.072 * *r.wind_speed + *r.solar / 60.0);
   } else {
     r.solar.reset();
@@ -446,9 +593,7 @@ void WeatherModel::Compute(const EepromImage& e) {
   r.rain_15min = c15;
   r.rain_1h = c60;
   r.rain_24h = c24;
-  r.day_rain = day_rain_;
-  r.month_rain = month_rain_;
-  r.year_rain = year_rain_;
+  PutTotals();
   r.storm_rain = storm_start_ >= 0 ? storm_clicks_ : 0.0;
   if (storm_start_ >= 0) {
     const ConsoleTime s = BreakDown(storm_start_);
@@ -456,9 +601,6 @@ void WeatherModel::Compute(const EepromImage& e) {
   } else {
     r.storm_start.reset();
   }
-  r.day_et = Round(day_et_, 0.001);
-  r.month_et = Round(month_et_, 0.01);
-  r.year_et = Round(year_et_, 0.01);
 
   // Extra, soil and leaf sensors.
   r.extra_temp.fill(std::nullopt);
@@ -470,16 +612,16 @@ void WeatherModel::Compute(const EepromImage& e) {
   if (scenario_.extra_sensors) {
     r.extra_temp[0] = std::round(out_t - 2.0 + 0.5 * cycle);
     r.extra_hum[0] = std::round(std::clamp(out_h + 4.0, 5.0, 100.0));
-    const double soil =
-        scenario_.mean_temp_f + 2.0 + 2.0 * std::sin(2 * kPi * (local_h - 15.0) / 24.0);
+    const double soil = w.mean_temp_f + 2.0 + 2.0 * std::sin(2 * kPi * (local_h - 15.0) / 24.0);
     r.soil_temp[0] = std::round(soil);
     r.soil_temp[1] = std::round(soil - 1.0);
     r.leaf_temp[0] = std::round(out_t + 1.0);
     r.leaf_temp[1] = std::round(out_t);
-    const double wet_soil = raining_ ? 8.0 : 25.0 + 10.0 * cycle;
+    // Soil and leaves wet with the rain (`wet_`) and dry after it.
+    const double wet_soil = 25.0 + 10.0 * cycle + (8.0 - (25.0 + 10.0 * cycle)) * wet_;
     r.soil_moist[0] = std::round(std::clamp(wet_soil, 0.0, 200.0));
     r.soil_moist[1] = std::round(std::clamp(wet_soil + 12.0, 0.0, 200.0));
-    const double wet = raining_ ? 14.0 : (out_h > 90 ? 6.0 : 0.0);
+    const double wet = std::max(14.0 * wet_, out_h > 90 ? 6.0 : 0.0);
     r.leaf_wet[0] = std::round(wet);
     r.leaf_wet[1] = std::round(std::max(0.0, wet - 2.0));
   }
@@ -504,8 +646,25 @@ void WeatherModel::Compute(const EepromImage& e) {
   // Batteries: console on mains with a healthy backup cell; the temp/hum
   // station's cell runs low in the storm scenario.
   r.console_battery = protocol::ConsoleBatteryVolts(805);
-  r.tx_battery = (scenario_.extra_sensors && scenario_.rain_chance_per_h > 0.5) ? 0x02 : 0x00;
+  r.tx_battery = (scenario_.extra_sensors && scenario_.storm.rise_h > 0) ? 0x02 : 0x00;
   r.archive_pointer = archive_pointer_;
+}
+
+void WeatherModel::PutTotals() {
+  Readings& r = readings_;
+  r.day_rain = day_rain_;
+  r.month_rain = month_rain_;
+  r.year_rain = year_rain_;
+  // The console works evapotranspiration out from the solar sensor: none without one.
+  if (scenario_.solar_uv) {
+    r.day_et = Round(day_et_, 0.001);
+    r.month_et = Round(month_et_, 0.01);
+    r.year_et = Round(year_et_, 0.01);
+  } else {
+    r.day_et.reset();
+    r.month_et.reset();
+    r.year_et.reset();
+  }
 }
 
 void WeatherModel::ComputeAlarms(const EepromImage& e) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -31,7 +33,8 @@ ConsoleTime BreakDown(std::int64_t console_seconds);
 std::int64_t MakeConsoleSeconds(int year, int month, int day, int hour, int minute, int second);
 
 // A deterministic (seeded) weather model: daily temperature cycle, humidity,
-// barometer drifting with a trend, gusty wind, showers, sun-driven solar
+// barometer with the scenario's value and trend at the start time and slow
+// waves away from it, gusty wind, showers or a passing storm, sun-driven solar
 // radiation, UV and evapotranspiration, extra/soil/leaf sensors, forecast,
 // batteries, reception statistics, alarm bits, and highs and lows that
 // accumulate and roll over at midnight, month and year.
@@ -39,15 +42,25 @@ class WeatherModel {
  public:
   WeatherModel(const Scenario& scenario, std::uint64_t seed);
 
-  // Starts the model at console time `t`, running it from the previous local
-  // midnight so that the day's highs and lows and the 3-hour barometer
-  // history are filled.
-  void Start(std::int64_t t, const EepromImage& ee);
+  // Starts the model with the scenario's weather as it stands at console
+  // time `t` (a storm at its height, the barometer at its value and trend),
+  // run up to `t` from `history_s` seconds before it or at least from the
+  // previous local midnight, so that the day's highs and lows and the 3-hour
+  // barometer history are filled. Archiving, the run closes its records as
+  // any other. Start() is Begin() then RunToStart(): a copy of the model
+  // taken between the two runs the same weather again.
+  void Start(std::int64_t t, const EepromImage& ee, std::int64_t history_s = 0);
+  void Begin(std::int64_t t, const EepromImage& ee, std::int64_t history_s = 0);
+  void RunToStart(const EepromImage& ee);
   // Runs the model forward to `t` in steps of at most `max_step` seconds.
   void AdvanceTo(std::int64_t t, const EepromImage& ee, double max_step = 10.0);
   // From now on, closes an archive record at the end of each archive
-  // interval (EEPROM ARCHIVE_PERIOD) from the steps within it.
-  void StartArchiving() { archiving_ = true; }
+  // interval (EEPROM ARCHIVE_PERIOD) from the steps within it, keeping those
+  // that end after console time `after`.
+  void StartArchiving(std::int64_t after = INT64_MIN) {
+    archiving_ = true;
+    keep_after_ = after;
+  }
   // The records closed since the last call, each with the console time that
   // ends its interval, oldest first.
   std::vector<std::pair<std::int64_t, ArchiveEntry>> TakeArchived();
@@ -72,21 +85,42 @@ class WeatherModel {
   void ApplyPins();
   void ComputeAlarms(const EepromImage& ee);
   void Accumulate();
-  void RollOver(const ConsoleTime& before, const ConsoleTime& after);
+  // Starts the hour's, day's, month's and year's extremes and totals again
+  // when `after` is in a new one; true when it did.
+  bool RollOver(const ConsoleTime& before, const ConsoleTime& after);
+  // The rain and evapotranspiration totals into the readings.
+  void PutTotals();
   double Normal(double sigma);
   double Uniform();
+  // How far into the storm console time `t` is: 1 at its height, 0 away
+  // from it (and always 0 without a storm).
+  double StormAt(std::int64_t t) const;
+  // The scenario's weather at that point of the storm.
+  Weather WeatherAt(double storm) const;
+  // The barometer at `t` without its short-term noise: the scenario's value
+  // and trend at the start time, slow waves of the weather away from it.
+  double PressureLevel(std::int64_t t) const;
+  // The day-to-day swing of the temperature at `t`, nothing at the start time.
+  double TemperatureWave(std::int64_t t) const;
+  // The storm's rain rate at `t`, clicks per hour (0 outside the storm).
+  double StormRain(std::int64_t t) const;
 
   const Scenario& scenario_;
   std::mt19937_64 rng_;
+  std::normal_distribution<double> normal_{0.0, 1.0};
   std::int64_t time_ = 0;
+  std::int64_t start_ = 0;  // the console time of the scenario's weather
+  std::int64_t start_midnight_ = 0;
   bool started_ = false;
 
   // Slow state.
-  double pressure_ = 30.0;
+  double pressure_ = 30.0, pressure_noise_ = 0;
+  std::array<double, 3> phases_{};  // of the barometer's and temperature's waves
   double temp_noise_ = 0, hum_noise_ = 0, wind_base_ = 0, wind_dir_ = 225, cloud_ = 0.3;
   double gust_ = 0;
-  bool raining_ = false;
-  double rain_left_s_ = 0, rain_intensity_ = 0, rain_fraction_ = 0;
+  bool raining_ = false, shower_ = false;
+  double wet_ = 0;  // 0 dry to 1 after a while of rain: the air's extra humidity
+  double shower_left_s_ = 0, shower_intensity_ = 0, rain_intensity_ = 0, rain_fraction_ = 0;
   double storm_clicks_ = 0;
   std::int64_t last_rain_time_ = 0;
   std::int64_t storm_start_ = -1;  // console seconds of the storm's first click, -1 none
@@ -103,6 +137,7 @@ class WeatherModel {
   HiLows hilows_;
   std::map<std::string, Value> pins_;
   bool archiving_ = false;
+  std::int64_t keep_after_ = INT64_MIN;
   ArchiveAccumulator accumulator_;
   std::vector<std::pair<std::int64_t, ArchiveEntry>> archived_;
 };

@@ -32,8 +32,9 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
       clock_(clock),
       options_(std::move(options)),
       language_(LanguagePackFile(options_)),
-      log_(window, config, clock, options_.log_copy),
-      service_times_(window),
+      activity_page_(window),
+      log_(activity_page_, config, clock, options_.log_copy),
+      service_times_(activity_page_),
       context_{config, clock, record_, log_},
       current_data_(context_) {
   const bool library_station = !options_.station;

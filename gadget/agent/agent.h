@@ -19,6 +19,7 @@
 #include "gadget/engine/services.h"
 #include "gadget/engine/station_port.h"
 #include "gadget/engine/station_record.h"
+#include "gadget/pages/activity_page.h"
 #include "gadget/pages/display_refresh_thread.h"
 #include "gadget/publish/mqtt_publisher.h"
 #include "gadget/sound/sound_output.h"
@@ -133,6 +134,7 @@ class Agent {
   StationRecord record_;
   ServiceSchedule schedule_;
   ServiceFreshFlags flags_;
+  ActivityPage activity_page_;
   ActivityLog log_;
   ServiceTimesList service_times_;
   ServiceContext context_;

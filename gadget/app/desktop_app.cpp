@@ -190,6 +190,17 @@ void DesktopApp::ShowHistory() {
     history_ = std::make_unique<HistoryWindow>(agent_->archive_store(), ArchiveStorePath(config_),
                                                [&clock] { return clock.NowSeconds(); });
     history_->SetErrorReport(Report());
+    history_->SetReportHeaderSource([this] {
+      const StationData station = agent_->record().Snapshot();
+      ReportHeader header;
+      // Until the console's configuration has been read, the header names no place.
+      if (!station.Config.LatitudeText.empty() && station.Config.LatitudeText != "---") {
+        header.latitude = station.Config.LatitudeText;
+        header.longitude = station.Config.LongitudeText;
+        header.elevation_ft = station.CurrentData.StationElevation;
+      }
+      return header;
+    });
   }
   history_->Open();
 }

@@ -21,6 +21,7 @@
 #include <ctime>
 #include <exception>
 
+#include "gadget/app/climate_report_dialog.h"
 #include "gadget/archive/archive_store.h"
 #include "gadget/archive/history_export.h"
 #include "lib/common/app_values.h"
@@ -33,20 +34,11 @@ constexpr int kRightMargin = 44;
 constexpr int kTopMargin = 26;
 constexpr int kBottomMargin = 24;
 
-const QColor kLineColours[] = {QColor(0xd6, 0x27, 0x28), QColor(0x1f, 0x77, 0xb4),
-                               QColor(0x2c, 0xa0, 0x2c), QColor(0x94, 0x67, 0xbd)};
 const QColor kBarColour(0x4a, 0x90, 0xd9);
 const QColor kDirectionColour(0x80, 0x80, 0x80);
 
 QColor LineColour(const Chart& chart, std::size_t i) {
-  if (chart.lines[i].on_direction_axis) return kDirectionColour;
-  // Single-line charts of their own colour, so that they do not all look alike.
-  if (chart.lines.size() == 1) {
-    if (chart.unit == "hPa") return kLineColours[3];
-    if (chart.unit == "W/m²") return QColor(0xff, 0x7f, 0x0e);
-    if (chart.title == "Indice UV") return QColor(0x8c, 0x56, 0x4b);
-  }
-  return kLineColours[i % std::size(kLineColours)];
+  return QColor(static_cast<QRgb>(chart.lines[i].colour));
 }
 
 std::tm Local(std::int64_t utc) {
@@ -158,17 +150,9 @@ void HistoryChartView::SetChart(Chart chart, std::int64_t from_utc, std::int64_t
     low = 0;
     high = 1;
   }
-  if (!chart_.bars.empty() || chart_.unit == "km/h" || chart_.unit == "W/m²" ||
-      chart_.title == "Indice UV") {
-    low = std::min(low, 0.0);  // amounts start from zero
-  }
-  // A nearly flat series is drawn flat, not as noise magnified to the
-  // plot's height: each unit has a smallest span of its value axis.
-  double min_span = 1;
-  if (chart_.unit == "hPa") min_span = 4;
-  if (chart_.unit == "°C") min_span = 2;
-  if (chart_.unit == "km/h") min_span = 10;
-  if (chart_.unit == "W/m²") min_span = 50;
+  if (chart_.style.from_zero) low = std::min(low, 0.0);
+  // A nearly flat series is drawn flat, not as noise magnified.
+  const double min_span = chart_.style.min_span;
   if (high - low < min_span) {
     const double middle = (high + low) / 2;
     const bool from_zero = low == 0.0;  // amounts keep their zero
@@ -400,6 +384,12 @@ HistoryWindow::HistoryWindow(ArchiveStore* store, std::string store_path,
   connect(export_button, &QPushButton::clicked, this,
           [this] { RunGuarded(report_, "historique", [&] { Export(); }); });
   bar->addWidget(export_button);
+  auto* reports_button = new QPushButton("Relevés climatologiques…", this);
+  reports_button->setObjectName("HistoryClimateReports");
+  reports_button->setEnabled(store_ != nullptr);
+  connect(reports_button, &QPushButton::clicked, this,
+          [this] { RunGuarded(report_, "historique", [&] { OpenReports(); }); });
+  bar->addWidget(reports_button);
   layout->addLayout(bar);
 
   empty_ = new QLabel(this);
@@ -496,6 +486,18 @@ void HistoryWindow::closeEvent(QCloseEvent* event) {
 void HistoryWindow::hideEvent(QHideEvent* event) {
   SaveGeometry();
   QWidget::hideEvent(event);
+}
+
+void HistoryWindow::OpenReports() {
+  if (reports_ == nullptr) {
+    std::vector<HistoryRow> newest;
+    const bool read = store_ != nullptr && store_->Latest(1, &newest) == StoreStatus::kOk;
+    reports_ = new ClimateReportDialog(store_,
+                                       read && !newest.empty() ? newest.front().utc : now_(), this);
+  }
+  if (report_header_) reports_->SetHeader(report_header_());
+  reports_->show();
+  reports_->raise();
 }
 
 void HistoryWindow::Export() {

@@ -8,6 +8,7 @@
 
 #include "gadget/app/edge_guard.h"
 #include "gadget/archive/history_charts.h"
+#include "gadget/reports/climate_report.h"
 
 class QLabel;
 class QPushButton;
@@ -17,6 +18,7 @@ class QScrollArea;
 namespace tv {
 
 class ArchiveStore;
+class ClimateReportDialog;
 
 // One chart of the history window, drawn with QPainter: its lines (broken at
 // the gaps), its bars, a time axis under it and, where it has one, the wind
@@ -76,6 +78,10 @@ class HistoryWindow final : public QWidget {
   // The charts drawn, and the sentence shown instead when there is nothing.
   QList<HistoryChartView*> Charts() const;
   QString EmptyText() const;
+  // Where the climate reports' header (station, position) comes from.
+  void SetReportHeaderSource(std::function<ReportHeader()> source) {
+    report_header_ = std::move(source);
+  }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -84,6 +90,7 @@ class HistoryWindow final : public QWidget {
  private:
   void SaveGeometry();
   void Export();
+  void OpenReports();
 
   ArchiveStore* store_;
   std::string store_path_;
@@ -97,6 +104,8 @@ class HistoryWindow final : public QWidget {
   QVBoxLayout* charts_layout_ = nullptr;
   std::int64_t from_ = 0;
   std::int64_t to_ = 0;
+  ClimateReportDialog* reports_ = nullptr;
+  std::function<ReportHeader()> report_header_;
 };
 
 }  // namespace tv

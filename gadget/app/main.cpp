@@ -3,7 +3,8 @@
 // log and a line of current conditions after each collection on standard
 // output; with --export PATH, the collected data written to a file after the
 // first full collection; with --export-history FROM TO PATH, the records of
-// the archive store in that range written to a file.
+// the archive store in that range written to a file; with --climate-report
+// PERIOD PATH, the month's or year's climate summary from the store.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "gadget/archive/archive_settings.h"
 #include "gadget/archive/console_stamp.h"
 #include "gadget/archive/history_export.h"
+#include "gadget/reports/climate_report.h"
 #include "gadget/window/memory_window.h"
 
 #include "lib/common/app_values.h"
@@ -105,6 +107,23 @@ int ExportHistory(const tv::ConfigTable& config, const char* from_text, const ch
   return written ? 0 : 1;
 }
 
+// --climate-report: the month (YYYY-MM) or year (YYYY) from the store into
+// FILE (.txt or .csv). It only reads the store, so it runs beside an agent
+// without its lock. 0 when written, 1 when nothing could be, 2 for a period
+// or file name not understood.
+int ClimateReport(const char* period, const std::string& file) {
+  tv::ConfigTable config;
+  if (tv::LoadIniFile(tv::IniPath(), config, "") == 0) {
+    std::fprintf(stderr, "Impossible de charger le fichier INI : %s\n", tv::IniPath().c_str());
+    return 1;
+  }
+  std::string message;
+  const auto result = tv::WriteClimateReport(tv::ArchiveStorePath(config), period, file,
+                                             tv::ReportSettingsFromConfig(config), {}, &message);
+  std::fprintf(result == tv::ReportResult::kWritten ? stdout : stderr, "%s\n", message.c_str());
+  return static_cast<int>(result);
+}
+
 void PrintUsage() {
   std::printf(
       "Usage : teskaro-ventaro [--hidden | --no-window | --export FICHIER |\n"
@@ -120,6 +139,10 @@ void PrintUsage() {
       "                    écrit les enregistrements de l'archive de DEBUT à FIN (heure locale,\n"
       "                    AAAA-MM-JJ ou AAAA-MM-JJTHH:MM, bornes comprises) dans FICHIER\n"
       "                    (.csv ou .json) et s'arrête (code 0 si le fichier est écrit)\n"
+      "  --climate-report AAAA-MM|AAAA FICHIER\n"
+      "                    écrit le relevé climatologique du mois ou de l'année tiré de\n"
+      "                    l'archive dans FICHIER (.txt ou .csv) et s'arrête (code 0 si le\n"
+      "                    fichier est écrit, 1 si rien ne l'est, 2 période ou nom non compris)\n"
       "  --settings        affiche la configuration lue dans tsk_vnt.ini et s'arrête\n"
       "Le fichier tsk_vnt.ini est lu dans le dossier du programme.\n");
 }
@@ -134,6 +157,8 @@ int main(int argc, char** argv) {
   const char* history_from = nullptr;
   const char* history_to = nullptr;
   std::string history_file;
+  const char* climate_period = nullptr;
+  std::string climate_file;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--settings") == 0) {
       settings_only = true;
@@ -161,6 +186,15 @@ int main(int argc, char** argv) {
       history_to = argv[++i];
       history_file = AbsolutePath(argv[++i]);
       no_window = true;
+    } else if (std::strcmp(argv[i], "--climate-report") == 0) {
+      if (i + 2 >= argc || argv[i + 2][0] == '\0') {
+        std::fprintf(stderr,
+                     "L'option --climate-report demande la période et le fichier à écrire.\n");
+        PrintUsage();
+        return 2;
+      }
+      climate_period = argv[++i];
+      climate_file = AbsolutePath(argv[++i]);
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintUsage();
       return 0;
@@ -171,10 +205,15 @@ int main(int argc, char** argv) {
     }
   }
 
-  // One agent per user and installation; held until the process ends.
+  if (climate_period != nullptr) return ClimateReport(climate_period, climate_file);
+
+  // One agent per user and installation; held until the process ends. What
+  // only reads (the settings, the archive store beside a running agent:
+  // SQLite's WAL journal lets a reader in) takes no lock.
+  const bool reads_only = settings_only || history_from != nullptr;
   std::unique_ptr<tv::InstanceLock> lock;
   const bool desktop = !no_window && !settings_only && tv::DisplayAvailable();
-  if (!settings_only) {
+  if (!reads_only) {
     lock = std::make_unique<tv::InstanceLock>(tv::AppDir());
     if (!lock->Held() && !lock->Problem().empty()) {
       // Without a usable runtime folder the agent runs unguarded rather than not at all.

@@ -23,6 +23,10 @@ std::string StoreTroubleText(StoreStatus status, const ArchiveStore& store) {
       return "[Archive] : " + where + " est en lecture seule ; " + kLater;
     case StoreStatus::kFull:
       return "[Archive] : le disque de " + where + " est plein ; " + kLater;
+    case StoreStatus::kNewerVersion:
+      return "[Archive] : " + where +
+             " vient d'une version plus récente du programme ; elle est lue sans être "
+             "modifiée et les nouveaux enregistrements de la console n'y sont pas ajoutés";
     case StoreStatus::kCorrupt:
       return "[Archive] : " + where + " est endommagée et ne peut être mise de côté (" +
              store.last_error() + ") ; " + kLater;

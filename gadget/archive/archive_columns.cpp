@@ -1,7 +1,7 @@
 #include "gadget/archive/archive_columns.h"
 
 #include <cmath>
-#include <functional>
+#include <iterator>
 
 #include "lib/common/unit_conversions.h"
 
@@ -11,59 +11,29 @@ namespace {
 enum class Conversion { kNone, kTemperature, kPressure, kRain, kSpeed };
 
 struct ColumnDef {
-  ArchiveColumn column;
+  ArchiveColumnId id;
   Conversion conversion;
-  std::function<float(const ArchiveRecord&)> read;
+  float (*read)(const ArchiveRecord&);
 };
 
-float AsFloat(std::int32_t value) {
-  return static_cast<float>(value);
-}
+constexpr ColumnDef kDefinitions[] = {
+#define TV_ARCHIVE_COLUMN_DEF(id, name, unit, conversion, field, since) \
+  {ArchiveColumnId::k##id, Conversion::conversion,                      \
+   [](const ArchiveRecord& r) { return static_cast<float>(field); }},
+    TV_ARCHIVE_COLUMNS(TV_ARCHIVE_COLUMN_DEF)
+#undef TV_ARCHIVE_COLUMN_DEF
+};
+static_assert(std::size(kDefinitions) == kArchiveColumnCount);
 
-const std::array<ColumnDef, kArchiveColumnCount>& Definitions() {
-  using C = Conversion;
-  using R = const ArchiveRecord&;
-  static const std::array<ColumnDef, kArchiveColumnCount> defs{{
-      {{"outside_temp", "°C"}, C::kTemperature, [](R r) { return r.OutsideTemp; }},
-      {{"outside_temp_high", "°C"}, C::kTemperature, [](R r) { return r.HiOutsideTemp; }},
-      {{"outside_temp_low", "°C"}, C::kTemperature, [](R r) { return r.LowOutsideTemp; }},
-      {{"inside_temp", "°C"}, C::kTemperature, [](R r) { return r.InsideTemp; }},
-      {{"outside_hum", "%"}, C::kNone, [](R r) { return AsFloat(r.OutsideHum); }},
-      {{"inside_hum", "%"}, C::kNone, [](R r) { return AsFloat(r.InsideHum); }},
-      {{"barometer", "hPa"}, C::kPressure, [](R r) { return r.Barometer; }},
-      {{"rain", "mm"}, C::kRain, [](R r) { return r.Rain; }},
-      {{"rain_rate_high", "mm/h"}, C::kRain, [](R r) { return r.HiRainRate; }},
-      {{"wind_speed_avg", "km/h"}, C::kSpeed, [](R r) { return r.AvgWindSpeed; }},
-      {{"wind_speed_high", "km/h"}, C::kSpeed, [](R r) { return r.HiWindSpeed; }},
-      {{"wind_dir_high", "°"}, C::kNone, [](R r) { return r.HiWindDir; }},
-      {{"wind_dir_prevailing", "°"}, C::kNone, [](R r) { return r.PrevailingWindDir; }},
-      {{"wind_samples", ""}, C::kNone, [](R r) { return AsFloat(r.WindSamples); }},
-      {{"solar_rad", "W/m²"}, C::kNone, [](R r) { return r.SolarRad; }},
-      {{"solar_rad_high", "W/m²"}, C::kNone, [](R r) { return r.HiSolarRad; }},
-      {{"uv", "index"}, C::kNone, [](R r) { return r.UV; }},
-      {{"uv_high", "index"}, C::kNone, [](R r) { return r.HiUV; }},
-      {{"et", "mm"}, C::kRain, [](R r) { return r.ET; }},
-      {{"forecast_rule", ""}, C::kNone, [](R r) { return AsFloat(r.ForecastRule); }},
-      {{"leaf_temp_1", "°C"}, C::kTemperature, [](R r) { return r.LeafTemp[0]; }},
-      {{"leaf_temp_2", "°C"}, C::kTemperature, [](R r) { return r.LeafTemp[1]; }},
-      {{"leaf_wetness_1", ""}, C::kNone, [](R r) { return r.LeafWetness[0]; }},
-      {{"leaf_wetness_2", ""}, C::kNone, [](R r) { return r.LeafWetness[1]; }},
-      {{"soil_temp_1", "°C"}, C::kTemperature, [](R r) { return r.SoilTemp[0]; }},
-      {{"soil_temp_2", "°C"}, C::kTemperature, [](R r) { return r.SoilTemp[1]; }},
-      {{"soil_temp_3", "°C"}, C::kTemperature, [](R r) { return r.SoilTemp[2]; }},
-      {{"soil_temp_4", "°C"}, C::kTemperature, [](R r) { return r.SoilTemp[3]; }},
-      {{"soil_moisture_1", "cb"}, C::kNone, [](R r) { return r.SoilMoisture[0]; }},
-      {{"soil_moisture_2", "cb"}, C::kNone, [](R r) { return r.SoilMoisture[1]; }},
-      {{"soil_moisture_3", "cb"}, C::kNone, [](R r) { return r.SoilMoisture[2]; }},
-      {{"soil_moisture_4", "cb"}, C::kNone, [](R r) { return r.SoilMoisture[3]; }},
-      {{"extra_temp_1", "°C"}, C::kTemperature, [](R r) { return r.ExtraTemp[0]; }},
-      {{"extra_temp_2", "°C"}, C::kTemperature, [](R r) { return r.ExtraTemp[1]; }},
-      {{"extra_temp_3", "°C"}, C::kTemperature, [](R r) { return r.ExtraTemp[2]; }},
-      {{"extra_hum_1", "%"}, C::kNone, [](R r) { return AsFloat(r.ExtraHum[0]); }},
-      {{"extra_hum_2", "%"}, C::kNone, [](R r) { return AsFloat(r.ExtraHum[1]); }},
-  }};
-  return defs;
+constexpr bool IdsInOrder() {
+  for (std::size_t i = 0; i < kArchiveColumnCount; ++i) {
+    if (ColumnIndex(kDefinitions[i].id) != i || ColumnIndex(kArchiveColumns[i].id) != i) {
+      return false;
+    }
+  }
+  return true;
 }
+static_assert(IdsInOrder(), "each column's id is its place in the store");
 
 float Convert(Conversion conversion, float value) {
   switch (conversion) {
@@ -85,18 +55,13 @@ float Convert(Conversion conversion, float value) {
 }  // namespace
 
 const std::array<ArchiveColumn, kArchiveColumnCount>& ArchiveColumns() {
-  static const auto columns = [] {
-    std::array<ArchiveColumn, kArchiveColumnCount> out{};
-    for (std::size_t i = 0; i < kArchiveColumnCount; ++i) out[i] = Definitions()[i].column;
-    return out;
-  }();
-  return columns;
+  return kArchiveColumns;
 }
 
 ArchiveValues ConvertArchiveRecord(const ArchiveRecord& record) {
   ArchiveValues values;
   for (std::size_t i = 0; i < kArchiveColumnCount; ++i) {
-    const auto& def = Definitions()[i];
+    const ColumnDef& def = kDefinitions[i];
     const float raw = def.read(record);
     if (!IsValidResult(raw)) continue;
     const float converted = Convert(def.conversion, raw);

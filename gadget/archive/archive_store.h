@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -35,7 +36,15 @@ enum class StoreStatus {
   kFull,        // the disk or the store's page limit is full (SQLITE_FULL)
   kCannotOpen,  // the file cannot be opened or made (SQLITE_CANTOPEN, a folder missing)
   kFailed,      // anything else
+  // The file's layout comes from a newer release: it is read, never written.
+  kNewerVersion,
 };
+
+// The layout of the store's file this program writes (its PRAGMA
+// user_version). The first release wrote the same layout without a version
+// (0); each later change of the layout takes the next number and a step of
+// the migration made at open.
+inline constexpr int kArchiveStoreVersion = 1;
 
 struct StoreOptions {
   // Milliseconds a write waits for another process's lock before kBusy.
@@ -58,7 +67,11 @@ class ArchiveStore {
   // Opens the file, making it (and its folder) when missing. A file that is
   // not a database or is damaged is set aside under a new name (with its
   // journal) and a new store started: kCorrupt is then returned once, with
-  // the store open, and set_aside_path() names the old file.
+  // the store open, and set_aside_path() names the old file. A file of an
+  // older layout is brought to this one, in one transaction, its records
+  // kept. A file of a newer release's layout is opened for reading only:
+  // kNewerVersion, with the store open (Range, Latest and Count read it,
+  // Add refuses with kNewerVersion); read-only options open it as kOk.
   StoreStatus Open();
   bool IsOpen() const;
   void Close();
@@ -75,6 +88,11 @@ class ArchiveStore {
   // The rows whose UTC second lies in [from_utc, to_utc], by UTC time, then
   // in the order they were added.
   StoreStatus Range(std::int64_t from_utc, std::int64_t to_utc, std::vector<HistoryRow>* rows);
+  // The same rows with only `columns` read (the others left empty; every
+  // column when it is empty): a long period read for a few values reads a
+  // fraction of each record.
+  StoreStatus Range(std::int64_t from_utc, std::int64_t to_utc,
+                    std::span<const ArchiveColumnId> columns, std::vector<HistoryRow>* rows);
   StoreStatus Count(std::int64_t* count);
 
   const std::string& path() const { return path_; }
@@ -92,8 +110,18 @@ class ArchiveStore {
   StoreStatus SetAsideLocked();
   void CloseLocked();
   StoreStatus AddLocked(std::span<const HistoryRow> rows, int* added);
-  StoreStatus Select(const std::string& sql, std::int64_t a, std::int64_t b,
-                     std::vector<HistoryRow>* rows);
+  // The rows of "SELECT <columns> FROM <table> `where`", ?1 = a, ?2 = b;
+  // every column, or only `columns` when it is given.
+  StoreStatus Select(const std::string& where, std::int64_t a, std::int64_t b,
+                     std::vector<HistoryRow>* rows, std::span<const ArchiveColumnId> columns = {});
+  StoreStatus ReadVersion(int* version);
+  // The file's integrity and its WAL journal.
+  StoreStatus CheckLocked();
+  StoreStatus MigrateLocked();
+  StoreStatus ReadColumnsLocked();
+  StoreStatus PresentColumns(std::set<std::string>* present);
+  StoreStatus NewerVersionLocked();
+  StoreStatus RefuseWriting();
 
   const std::string path_;
   const StoreOptions options_;
@@ -101,6 +129,15 @@ class ArchiveStore {
   sqlite3* db_ = nullptr;
   std::string set_aside_;
   std::string last_error_;
+  // The file's layout version, and whether it is a newer release's.
+  int file_version_ = 0;
+  bool newer_ = false;
+  // What a query selects: the stored columns in ArchiveColumns() order, a
+  // column the file does not have (an older file read without being
+  // migrated) read as NULL.
+  std::string select_list_;
+  // Each column's part of that list, in ArchiveColumns() order.
+  std::vector<std::string> column_selects_;
 };
 
 // The store's file name inside its folder.

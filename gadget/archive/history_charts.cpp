@@ -4,8 +4,8 @@
 #include <cmath>
 #include <ctime>
 #include <functional>
+#include <iterator>
 #include <map>
-#include <string_view>
 
 namespace tv {
 namespace {
@@ -13,19 +13,9 @@ namespace {
 constexpr std::int64_t kHour = 3600;
 constexpr std::int64_t kDay = 24 * kHour;
 
-std::size_t ColumnIndex(std::string_view name) {
-  const auto& columns = ArchiveColumns();
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].name == name) return i;
-  }
-  return columns.size();
-}
-
-std::optional<double> Value(const HistoryRow& row, std::string_view name) {
-  const std::size_t i = ColumnIndex(name);
-  if (i >= row.values.size()) return std::nullopt;
-  return row.values[i];
-}
+// Line colours in a chart's order; the wind direction's marks are grey.
+constexpr std::uint32_t kLineColours[] = {0xd62728, 0x1f77b4, 0x2ca02c, 0x9467bd};
+constexpr std::uint32_t kDirectionColour = 0x808080;
 
 // The usual time between two records: the most frequent step, so that a few
 // gaps do not stretch it. Five minutes when there are too few records.
@@ -72,8 +62,8 @@ ChartLine MakeLine(std::string label, const std::vector<HistoryRow>& rows, std::
   return line;
 }
 
-Reading Column(std::string_view name) {
-  return [name](const HistoryRow& row) { return Value(row, name); };
+Reading Column(ArchiveColumnId id) {
+  return [id](const HistoryRow& row) { return row.values[id]; };
 }
 
 // The local midnight at or before `utc`.
@@ -93,9 +83,9 @@ std::int64_t LocalDayStart(std::int64_t utc) {
 // second before it.
 std::vector<ChartBar> RainBars(const std::vector<HistoryRow>& rows, bool per_day) {
   std::map<std::int64_t, ChartBar> buckets;
-  const std::size_t rain = ColumnIndex("rain");
   for (const HistoryRow& row : rows) {
-    if (rain >= row.values.size() || !row.values[rain]) continue;
+    const std::optional<double>& rain = row.values[ArchiveColumnId::kRain];
+    if (!rain) continue;
     const std::int64_t at = row.utc - 1;
     std::int64_t start = at - ((at % kHour) + kHour) % kHour;
     std::int64_t end = start + kHour;
@@ -106,7 +96,7 @@ std::vector<ChartBar> RainBars(const std::vector<HistoryRow>& rows, bool per_day
     ChartBar& bar = buckets[start];
     bar.start = start;
     bar.end = end;
-    bar.value += *row.values[rain];
+    bar.value += *rain;
   }
   std::vector<ChartBar> bars;
   bars.reserve(buckets.size());
@@ -126,6 +116,24 @@ std::int64_t HistorySpanSeconds(HistorySpan span) {
       return 30 * kDay;
   }
   return kDay;
+}
+
+ChartStyle StyleOf(ChartKind kind) {
+  switch (kind) {
+    case ChartKind::kTemperatures:
+      return {.min_span = 2};
+    case ChartKind::kPressure:
+      return {.min_span = 4, .single_line_colour = 0x9467bd};
+    case ChartKind::kRain:
+      return {.min_span = 1, .from_zero = true};
+    case ChartKind::kWind:
+      return {.min_span = 10, .from_zero = true};
+    case ChartKind::kSolar:
+      return {.min_span = 50, .from_zero = true, .single_line_colour = 0xff7f0e};
+    case ChartKind::kUv:
+      return {.min_span = 1, .from_zero = true, .single_line_colour = 0x8c564b};
+  }
+  return {};
 }
 
 std::optional<double> DewPointCelsius(double celsius, double humidity) {
@@ -173,40 +181,53 @@ HistoryCharts BuildHistoryCharts(const std::vector<HistoryRow>& all_rows, std::i
 
   const auto add = [&result](Chart chart) {
     std::erase_if(chart.lines, [](const ChartLine& line) { return line.Empty(); });
-    if (!chart.Empty()) result.charts.push_back(std::move(chart));
+    if (chart.Empty()) return;
+    for (std::size_t i = 0; i < chart.lines.size(); ++i) {
+      ChartLine& line = chart.lines[i];
+      line.colour = kLineColours[i % std::size(kLineColours)];
+      if (chart.lines.size() == 1 && chart.style.single_line_colour != 0) {
+        line.colour = chart.style.single_line_colour;
+      }
+      if (line.on_direction_axis) line.colour = kDirectionColour;
+    }
+    result.charts.push_back(std::move(chart));
   };
   const Reading dew_point = [](const HistoryRow& row) -> std::optional<double> {
-    const auto t = Value(row, "outside_temp");
-    const auto h = Value(row, "outside_hum");
+    const auto t = row.values[ArchiveColumnId::kOutsideTemp];
+    const auto h = row.values[ArchiveColumnId::kOutsideHum];
     if (!t || !h) return std::nullopt;
     return DewPointCelsius(*t, *h);
   };
-  const auto chart = [](std::string title, std::string unit, std::vector<ChartLine> lines) {
+  const auto chart = [](ChartKind kind, std::string title, std::string unit,
+                        std::vector<ChartLine> lines) {
     Chart c;
+    c.kind = kind;
+    c.style = StyleOf(kind);
     c.title = std::move(title);
     c.unit = std::move(unit);
     c.lines = std::move(lines);
     return c;
   };
-  add(chart("Températures", "°C",
-            {MakeLine("Extérieure", rows, step, Column("outside_temp")),
-             MakeLine("Intérieure", rows, step, Column("inside_temp")),
+  using Id = ArchiveColumnId;
+  add(chart(ChartKind::kTemperatures, "Températures", "°C",
+            {MakeLine("Extérieure", rows, step, Column(Id::kOutsideTemp)),
+             MakeLine("Intérieure", rows, step, Column(Id::kInsideTemp)),
              MakeLine("Point de rosée", rows, step, dew_point)}));
-  add(chart("Pression atmosphérique", "hPa",
-            {MakeLine("Pression", rows, step, Column("barometer"))}));
+  add(chart(ChartKind::kPressure, "Pression atmosphérique", "hPa",
+            {MakeLine("Pression", rows, step, Column(Id::kBarometer))}));
   const bool per_day = span != HistorySpan::kDay;
-  Chart rain = chart("Pluviométrie", "mm", {});
+  Chart rain = chart(ChartKind::kRain, "Pluviométrie", "mm", {});
   rain.bars = RainBars(rows, per_day);
   rain.bar_label = per_day ? "Pluie du jour" : "Pluie de l'heure";
   add(std::move(rain));
-  ChartLine direction = MakeLine("Direction dominante", rows, step, Column("wind_dir_prevailing"));
+  ChartLine direction = MakeLine("Direction dominante", rows, step, Column(Id::kWindDirPrevailing));
   direction.on_direction_axis = true;
-  add(chart("Anémométrie", "km/h",
-            {MakeLine("Vent moyen", rows, step, Column("wind_speed_avg")),
-             MakeLine("Rafale", rows, step, Column("wind_speed_high")), std::move(direction)}));
-  add(chart("Rayonnement solaire", "W/m²",
-            {MakeLine("Rayonnement", rows, step, Column("solar_rad"))}));
-  add(chart("Indice UV", "", {MakeLine("UV", rows, step, Column("uv"))}));
+  add(chart(ChartKind::kWind, "Anémométrie", "km/h",
+            {MakeLine("Vent moyen", rows, step, Column(Id::kWindSpeedAvg)),
+             MakeLine("Rafale", rows, step, Column(Id::kWindSpeedHigh)), std::move(direction)}));
+  add(chart(ChartKind::kSolar, "Rayonnement solaire", "W/m²",
+            {MakeLine("Rayonnement", rows, step, Column(Id::kSolarRad))}));
+  add(chart(ChartKind::kUv, "Indice UV", "", {MakeLine("UV", rows, step, Column(Id::kUv))}));
   return result;
 }
 

@@ -26,6 +26,8 @@ struct ChartLine {
   std::vector<std::vector<ChartPoint>> runs;
   // Drawn as separate marks on the chart's second axis (0 to 360°).
   bool on_direction_axis = false;
+  // Its colour, 0xRRGGBB.
+  std::uint32_t colour = 0;
 
   bool Empty() const { return runs.empty(); }
   // The point nearest to `utc` within `window` seconds; none when there is none.
@@ -39,7 +41,25 @@ struct ChartBar {
   double value = 0;
 };
 
+// The charts of the history window.
+enum class ChartKind { kTemperatures, kPressure, kRain, kWind, kSolar, kUv };
+
+// How a chart is drawn, decided with its series.
+struct ChartStyle {
+  // The smallest span of its value axis: a nearly flat series is drawn
+  // flat, not as noise magnified to the plot's height.
+  double min_span = 1;
+  // Amounts (rain, wind, radiation, UV) have their value axis start from 0.
+  bool from_zero = false;
+  // The colour (0xRRGGBB) of its line when it has only one, so that such
+  // charts do not all look alike; 0: the first of the lines' colours.
+  std::uint32_t single_line_colour = 0;
+};
+ChartStyle StyleOf(ChartKind kind);
+
 struct Chart {
+  ChartKind kind = ChartKind::kTemperatures;
+  ChartStyle style;
   std::string title;
   std::string unit;
   std::vector<ChartLine> lines;

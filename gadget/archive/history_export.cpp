@@ -100,7 +100,9 @@ bool ExportHistory(const std::string& store_path, std::int64_t from_utc, std::in
     say("Aucune archive à exporter : " + store_path + " n'existe pas.");
     return false;
   }
-  ArchiveStore store(store_path, StoreOptions{.read_only = true});
+  // Read-only, beside the agent writing: a reader in WAL waits for no writer,
+  // but a moment's lock (the journal's index being rebuilt) is waited out.
+  ArchiveStore store(store_path, StoreOptions{.busy_timeout_ms = 5000, .read_only = true});
   std::vector<HistoryRow> rows;
   StoreStatus status = store.Open();
   if (status == StoreStatus::kOk) status = store.Range(from_utc, to_utc, &rows);

@@ -1,6 +1,7 @@
 #include "gadget/engine/activity_log.h"
 
 #include <ctime>
+#include <mutex>
 #include <string>
 
 #include "lib/common/app_values.h"
@@ -41,9 +42,9 @@ std::string FormatLogStamp(long long seconds) {
   return buffer;
 }
 
-ActivityLog::ActivityLog(Window& window, const ConfigTable& config, Clock& clock,
+ActivityLog::ActivityLog(ActivityView& view, const ConfigTable& config, Clock& clock,
                          std::ostream* errors, int max_lines)
-    : window_(window),
+    : view_(view),
       config_(config),
       clock_(clock),
       errors_(errors),
@@ -52,25 +53,25 @@ ActivityLog::ActivityLog(Window& window, const ConfigTable& config, Clock& clock
 void ActivityLog::Notify(std::string_view text) {
   const std::string line = Bounded(text);
   const std::string_view message = line;
-  // No lock is held across the window calls (with the Qt window they wait for
+  // No lock is held across the view calls (with the Qt window they wait for
   // the GUI thread, which may itself be logging). Lines beyond the cap are
   // removed at the cap's index only, so however the calls of several threads
   // interleave, the list ends with the newest max_lines_ lines: a removal
   // that finds nothing there any more changes nothing.
-  window_.InsertLine(Field::AppLogList, 0, message);
-  for (int count = window_.LineCount(Field::AppLogList); count > max_lines_; --count) {
-    window_.RemoveLine(Field::AppLogList, max_lines_);
+  view_.InsertLogLine(0, message);
+  for (int count = view_.LogLineCount(); count > max_lines_; --count) {
+    view_.RemoveLogLine(max_lines_);
   }
   if (errors_ != nullptr) WriteStamped(*errors_, clock_.NowSeconds(), message);
-  if (config_.Flag("GENERAL_Notify")) window_.ShowBalloon(AppTitle(), message, kBalloonInfo, 1);
+  if (config_.Flag("GENERAL_Notify")) view_.ShowInfoBalloon(AppTitle(), message, 1);
 }
 
 void ActivityLog::SetConnectionStatusText(std::string_view text) {
-  window_.SetText(Field::LinkStateText, Bounded(text));
+  view_.SetLinkStateText(Bounded(text));
 }
 
 void ActivityLog::SetServiceStatusText(std::string_view text) {
-  window_.SetText(Field::EngineStateText, Bounded(text));
+  view_.SetEngineStateText(Bounded(text));
 }
 
 }  // namespace tv

@@ -2,9 +2,10 @@
 
 #include <cstddef>
 #include <ostream>
+#include <string>
 #include <string_view>
 
-#include "gadget/window/window.h"
+#include "gadget/engine/activity_view.h"
 #include "lib/common/clock.h"
 #include "lib/config/config_table.h"
 
@@ -25,7 +26,7 @@ inline constexpr std::size_t kAppLogMaxLineChars = 500;
 class ActivityLog {
  public:
   // `errors` receives each line with a timestamp (nullptr: nowhere).
-  ActivityLog(Window& window, const ConfigTable& config, Clock& clock,
+  ActivityLog(ActivityView& view, const ConfigTable& config, Clock& clock,
               std::ostream* errors = nullptr, int max_lines = kAppLogMaxLines);
 
   // Inserts the message at the top of AppLogList, dropping the oldest lines
@@ -37,7 +38,7 @@ class ActivityLog {
   void SetServiceStatusText(std::string_view text);
 
  private:
-  Window& window_;
+  ActivityView& view_;
   const ConfigTable& config_;
   Clock& clock_;
   std::ostream* errors_;

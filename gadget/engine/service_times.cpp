@@ -28,7 +28,7 @@ std::string FormatNextCollectTime(long long seconds) {
   return buffer;
 }
 
-ServiceTimesList::ServiceTimesList(Window& window) : window_(window) {}
+ServiceTimesList::ServiceTimesList(ActivityView& view) : view_(view) {}
 
 void ServiceTimesList::Show(std::string_view name, long long last_run, long long next_run) {
   std::string row(name);
@@ -49,10 +49,10 @@ void ServiceTimesList::Show(std::string_view name, long long last_run, long long
   // The row is replaced where it stands, so the list keeps its order, its
   // selection and its scroll position. No lock is held across the calls.
   if (place >= 0) {
-    window_.RemoveRow(Field::ServiceList, place);
-    window_.InsertRow(Field::ServiceList, place, row);
+    view_.RemoveServiceRow(place);
+    view_.InsertServiceRow(place, row);
   } else {
-    window_.AppendRow(Field::ServiceList, row);
+    view_.AppendServiceRow(row);
   }
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "gadget/window/window.h"
+#include "gadget/engine/activity_view.h"
 
 namespace tv {
 
@@ -17,15 +17,15 @@ std::string FormatNextCollectTime(long long seconds);
 // The service times list of the activity page: one row per service that has
 // run, "name\nlast run\nnext run". A service keeps the row it got first.
 // Safe to call from any thread: the mutex keeps each service's place in the
-// list; no lock is held across the window's calls.
+// list; no lock is held across the view's calls.
 class ServiceTimesList {
  public:
-  explicit ServiceTimesList(Window& window);
+  explicit ServiceTimesList(ActivityView& view);
 
   void Show(std::string_view name, long long last_run, long long next_run);
 
  private:
-  Window& window_;
+  ActivityView& view_;
   std::mutex mutex_;
   std::map<std::string, int, std::less<>> row_of_;
 };

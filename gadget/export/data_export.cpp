@@ -5,9 +5,9 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <nlohmann/json.hpp>
 
+#include "lib/common/date_format.h"
 #include "lib/common/unit_conversions.h"
 #include "lib/config/text_encoding.h"
 #include "lib/station/result_codes.h"
@@ -96,15 +96,6 @@ std::string TimeOfDay(const StationDateTime& when) {
   char text[16];
   std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(when.Hour),
                 static_cast<int>(when.Minute));
-  return text;
-}
-
-std::string LocalIso(long long seconds) {
-  const auto when = static_cast<std::time_t>(seconds);
-  std::tm local{};
-  localtime_r(&when, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
   return text;
 }
 
@@ -383,7 +374,7 @@ std::vector<ExportValue> ExportValues(const ExportSource& source) {
   std::vector<ExportValue> out;
   Group details(out, "export", true);
   details.Text("Program", source.program);
-  details.Text("ExportedAt", LocalIso(source.exported_at));
+  details.Text("ExportedAt", LocalIsoTime(source.exported_at));
   AddCurrentConditions(out, source);
   AddForecast(out, source);
   AddRecords(out, source);

@@ -1,9 +1,9 @@
 #include "gadget/publish/alert_events.h"
 
 #include <algorithm>
-#include <ctime>
 #include <nlohmann/json.hpp>
 
+#include "lib/common/date_format.h"
 #include "lib/config/text_encoding.h"
 
 namespace tv {
@@ -26,15 +26,6 @@ std::vector<AlertEvent> AlertChanges(const std::vector<FoundAlarm>& before,
     if (!Holds(before, a.name)) out.push_back({true, a});
   }
   return out;
-}
-
-std::string LocalIsoTime(long long seconds) {
-  const auto when = static_cast<std::time_t>(seconds);
-  std::tm local{};
-  localtime_r(&when, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-  return text;
 }
 
 std::string AlertEventJson(const AlertEvent& event, long long at_seconds) {

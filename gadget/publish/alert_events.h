@@ -22,7 +22,4 @@ std::vector<AlertEvent> AlertChanges(const std::vector<FoundAlarm>& before,
 // local time in ISO 8601.
 std::string AlertEventJson(const AlertEvent& event, long long at_seconds);
 
-// Seconds of the desktop clock as local ISO 8601 ("2024-06-21T14:05:00").
-std::string LocalIsoTime(long long seconds);
-
 }  // namespace tv

@@ -1,5 +1,7 @@
 #include "lib/common/date_format.h"
 
+#include <ctime>
+
 namespace tv {
 namespace {
 
@@ -17,6 +19,15 @@ std::string FormatStationDate(const StationDateTime& when, int mode) {
   if (mode == kStationTimeOnly) return time;
   return TwoDigits(when.Day) + "/" + TwoDigits(when.Month) + "/" + std::to_string(when.Year) + " " +
          time;
+}
+
+std::string LocalIsoTime(long long seconds) {
+  const auto when = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  localtime_r(&when, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  return text;
 }
 
 }  // namespace tv

@@ -15,4 +15,7 @@ inline constexpr int kStationTimeOnly = 2;
 // (the console has no value).
 std::string FormatStationDate(const StationDateTime& when, int mode);
 
+// Seconds of the desktop clock as local ISO 8601 ("2024-06-21T14:05:00").
+std::string LocalIsoTime(long long seconds);
+
 }  // namespace tv

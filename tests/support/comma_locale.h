@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/temp_dir.h"
+
 namespace tv::testing {
 
 class CommaLocaleFolder {
@@ -25,30 +27,25 @@ class CommaLocaleFolder {
 
   CommaLocaleFolder(const CommaLocaleFolder&) = delete;
   CommaLocaleFolder& operator=(const CommaLocaleFolder&) = delete;
-  ~CommaLocaleFolder() {
-    std::error_code ignored;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
-  }
 
  private:
   CommaLocaleFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tv-locale-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
+    if (dir_.path.empty()) {
       error_ = "cannot create a temporary folder";
       return;
     }
-    dir_ = pattern;
+    const std::string dir = dir_.path.string();
     const std::string command =
-        "localedef -c -i fr_FR -f ISO-8859-1 '" + dir_ + "/tv_comma' >/dev/null 2>&1";
+        "localedef -c -i fr_FR -f ISO-8859-1 '" + dir + "/tv_comma' >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) {
       error_ = "localedef could not build fr_FR (package locales missing?)";
       return;
     }
-    ::setenv("LOCPATH", dir_.c_str(), 1);
+    ::setenv("LOCPATH", dir.c_str(), 1);
     ok_ = true;
   }
 
-  std::string dir_;
+  TempDir dir_{"tv-locale"};
   std::string error_;
   bool ok_ = false;
 };

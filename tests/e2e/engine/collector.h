@@ -20,6 +20,7 @@
 #include "gadget/engine/services.h"
 #include "gadget/engine/station_port.h"
 #include "gadget/engine/station_record.h"
+#include "gadget/pages/activity_page.h"
 #include "gadget/window/memory_window.h"
 #include "lib/common/clock.h"
 #include "lib/common/service_tables.h"
@@ -108,8 +109,9 @@ struct Collector {
   MemoryWindow window;
   // Everything the engine writes goes through a GUI thread, as on the desktop.
   GuiThreadWindow gui{window};
-  ActivityLog log{gui, config, clock};
-  ServiceTimesList service_times{gui};
+  ActivityPage activity_page{gui};
+  ActivityLog log{activity_page, config, clock};
+  ServiceTimesList service_times{activity_page};
   ServiceContext context{config, clock, record, log};
   CurrentDataService current_data{context};
   std::unique_ptr<CollectionEngine> engine;

@@ -38,10 +38,6 @@ bool Accepts(int port) {
 
 MqttBroker::~MqttBroker() {
   Kill();
-  if (!dir_.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
 }
 
 int MqttBroker::FreePort() {
@@ -60,12 +56,10 @@ int MqttBroker::FreePort() {
 }
 
 bool MqttBroker::Start(const Options& options, std::string* error) {
-  char pattern[] = "/tmp/tv-mqtt-broker-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) {
-    *error = "mkdtemp failed";
+  if (dir_.empty()) {
+    *error = "cannot create a temporary folder";
     return false;
   }
-  dir_ = pattern;
   port_ = FreePort();
   config_ = dir_ + "/mosquitto.conf";
   log_ = dir_ + "/broker.log";

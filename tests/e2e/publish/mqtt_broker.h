@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/temp_dir.h"
+
 namespace tv::testing {
 
 // A real mosquitto broker for one test, on a free port of 127.0.0.1, with a
@@ -45,7 +47,9 @@ class MqttBroker {
  private:
   bool Launch(std::string* error);
 
-  std::string dir_;
+  // Removed, with all it holds, after the destructor has killed the broker.
+  TempDir folder_{"tv-mqtt-broker"};
+  std::string dir_ = folder_.path.string();
   std::string config_;
   std::string log_;
   std::string ca_file_;

@@ -23,6 +23,7 @@
 #include "gadget/sound/pcm.h"
 #include "gadget/sound/pulse_backend.h"
 #include "gadget/sound/sound_output.h"
+#include "tests/support/temp_dir.h"
 
 extern char** environ;
 
@@ -114,9 +115,7 @@ double Rms(const Samples& s, std::size_t from, std::size_t count) {
 class SoundServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tv-pulse-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(dir_.empty());
     const std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + dir_, "HOME=" + dir_};
     server_ = Spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
                      "--use-pid-file=no", "--load=module-null-sink sink_name=nullsink",
@@ -145,10 +144,10 @@ class SoundServer : public ::testing::Test {
     End(server_);
     unsetenv("PULSE_SERVER");
     unsetenv("PULSE_COOKIE");
-    if (!dir_.empty()) fs::remove_all(dir_);
   }
 
-  std::string dir_;
+  tv::testing::TempDir tmp_{"tv-pulse"};
+  const std::string dir_ = tmp_.path.string();
   std::string recording_;
   pid_t server_ = -1;
   pid_t recorder_ = -1;

@@ -17,6 +17,7 @@
 
 #include "stationlib/vantagepro.h"
 #include "tests/support/simulator_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -650,7 +651,8 @@ TEST_F(Faults, CloseFromAnotherThreadEndsARunningLoad) {
 
 TEST_F(Faults, UsbLoggerFoundBySerialNumberInSysfs) {
   namespace fs = std::filesystem;
-  const fs::path root = fs::temp_directory_path() / ("stl_usb_" + std::to_string(::getpid()));
+  const tv::testing::TempDir folder("stl-usb");
+  const fs::path& root = folder.path;
   const fs::path iface = root / "devices" / "usb1" / "1-2" / "1-2:1.0" / "ttyUSB0";
   fs::create_directories(iface);
   std::ofstream(root / "devices" / "usb1" / "1-2" / "idVendor") << "10c4\n";
@@ -672,7 +674,6 @@ TEST_F(Faults, UsbLoggerFoundBySerialNumberInSysfs) {
   CloseUSBPort_V();
   EXPECT_EQ(LoadCurrentVantageData_V(), VP_ERR_COMM);
   SetSysfsRoot_V(nullptr);
-  fs::remove_all(root);
 }
 
 }  // namespace

@@ -261,6 +261,21 @@ TEST(ArchiveCatchUp, AStoreInTroubleIsSaidOnceAndCollectionGoesOn) {
   EXPECT_TRUE(fresh.UpToDate());
   EXPECT_EQ(rig.LinesWith("de nouveau accessible"), 1);
   EXPECT_EQ(rig.Rows().size(), 51u);
+
+  // A newer release's store: said once, read, never written.
+  rig.store.Close();
+  ASSERT_EQ(sqlite3_open(rig.store.path().c_str(), &holder), SQLITE_OK);
+  const std::string newer = "PRAGMA user_version=" + std::to_string(kArchiveStoreVersion + 1);
+  ASSERT_EQ(sqlite3_exec(holder, newer.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(holder);
+  rig.source.memory.push_back(Series(202606200415, 1)[0]);
+  for (int i = 0; i < 3; ++i) {
+    fresh.RunTurn({.just_connected = i == 0, .should_yield = [] { return false; }});
+    rig.clock.Advance(std::chrono::milliseconds{kArchiveRetryMs});
+  }
+  EXPECT_EQ(rig.LinesWith("version plus récente"), 1);
+  EXPECT_EQ(rig.LinesWith("de nouveau accessible"), 1);
+  EXPECT_EQ(rig.Rows().size(), 51u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <functional>
+#include <sstream>
 
 #include "gadget/archive/archive_columns.h"
 #include "gadget/archive/console_stamp.h"
@@ -22,37 +23,33 @@ using archive_test::RecordAt;
 using archive_test::TempFolder;
 using archive_test::ZoneScope;
 
-std::optional<double> Column(const ArchiveValues& values, std::string_view name) {
-  for (std::size_t i = 0; i < kArchiveColumnCount; ++i) {
-    if (ArchiveColumns()[i].name == name) return values[i];
-  }
-  ADD_FAILURE() << "no column " << name;
-  return std::nullopt;
-}
+using Id = ArchiveColumnId;
 
 TEST(ArchiveColumns, ConsoleUnitsBecomeTheWindowsAndDashesBecomeEmpty) {
   struct Row {
     const char* legend;
     std::function<void(ArchiveRecord&)> set;
-    const char* column;
+    ArchiveColumnId column;
     std::optional<double> expected;
   };
   const Row rows[] = {
-      {"68 °F is 20 °C", [](ArchiveRecord& r) { r.OutsideTemp = 68.0f; }, "outside_temp", 20.0},
-      {"29.92 inHg in hPa", [](ArchiveRecord& r) { r.Barometer = 29.92f; }, "barometer", 1013.24},
-      {"library rain unit × 20 is mm", [](ArchiveRecord& r) { r.Rain = 0.05f; }, "rain", 1.0},
-      {"10 mph is 16.1 km/h", [](ArchiveRecord& r) { r.HiWindSpeed = 10.0f; }, "wind_speed_high",
+      {"68 °F is 20 °C", [](ArchiveRecord& r) { r.OutsideTemp = 68.0f; }, Id::kOutsideTemp, 20.0},
+      {"29.92 inHg in hPa", [](ArchiveRecord& r) { r.Barometer = 29.92f; }, Id::kBarometer,
+       1013.24},
+      {"library rain unit × 20 is mm", [](ArchiveRecord& r) { r.Rain = 0.05f; }, Id::kRain, 1.0},
+      {"10 mph is 16.1 km/h", [](ArchiveRecord& r) { r.HiWindSpeed = 10.0f; }, Id::kWindSpeedHigh,
        16.1},
       {"a dashed temperature has no reading",
        [](ArchiveRecord& r) { r.OutsideTemp = static_cast<float>(kResultNegativeValue); },
-       "outside_temp", std::nullopt},
+       Id::kOutsideTemp, std::nullopt},
       {"a dashed humidity has no reading",
-       [](ArchiveRecord& r) { r.OutsideHum = kResultNegativeValue; }, "outside_hum", std::nullopt},
+       [](ArchiveRecord& r) { r.OutsideHum = kResultNegativeValue; }, Id::kOutsideHum,
+       std::nullopt},
   };
   for (const auto& row : rows) {
     ArchiveRecord record = RecordAt(202606211400);
     row.set(record);
-    const auto value = Column(ConvertArchiveRecord(record), row.column);
+    const auto value = ConvertArchiveRecord(record)[row.column];
     ASSERT_EQ(value.has_value(), row.expected.has_value()) << row.legend;
     if (value) {
       EXPECT_NEAR(*value, *row.expected, 0.01) << row.legend;
@@ -143,6 +140,149 @@ TEST(ArchiveStore, KeyKeepsEachRecordOnceAndBothPassagesOfAStamp) {
   EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "wal");
   sqlite3_finalize(stmt);
   sqlite3_close(db);
+}
+
+// The records table as the first release made it (written without a
+// version), with `left_out` missing from its columns: what a release adding
+// a column meets in a file of the one before.
+std::string FirstReleaseTable(std::string_view left_out = {}) {
+  static const char* const kColumns[] = {"outside_temp",
+                                         "outside_temp_high",
+                                         "outside_temp_low",
+                                         "inside_temp",
+                                         "outside_hum",
+                                         "inside_hum",
+                                         "barometer",
+                                         "rain",
+                                         "rain_rate_high",
+                                         "wind_speed_avg",
+                                         "wind_speed_high",
+                                         "wind_dir_high",
+                                         "wind_dir_prevailing",
+                                         "wind_samples",
+                                         "solar_rad",
+                                         "solar_rad_high",
+                                         "uv",
+                                         "uv_high",
+                                         "et",
+                                         "forecast_rule",
+                                         "leaf_temp_1",
+                                         "leaf_temp_2",
+                                         "leaf_wetness_1",
+                                         "leaf_wetness_2",
+                                         "soil_temp_1",
+                                         "soil_temp_2",
+                                         "soil_temp_3",
+                                         "soil_temp_4",
+                                         "soil_moisture_1",
+                                         "soil_moisture_2",
+                                         "soil_moisture_3",
+                                         "soil_moisture_4",
+                                         "extra_temp_1",
+                                         "extra_temp_2",
+                                         "extra_temp_3",
+                                         "extra_hum_1",
+                                         "extra_hum_2"};
+  std::string sql =
+      "PRAGMA journal_mode=WAL; CREATE TABLE IF NOT EXISTS archive_records (id INTEGER PRIMARY "
+      "KEY, stamp INTEGER NOT NULL, occurrence INTEGER NOT NULL, utc INTEGER NOT NULL";
+  for (const char* column : kColumns) {
+    if (column != left_out) sql += std::string(", ") + column + " REAL";
+  }
+  return sql +
+         ", UNIQUE (stamp, occurrence)); CREATE INDEX IF NOT EXISTS archive_records_utc ON "
+         "archive_records (utc);";
+}
+
+int UserVersion(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &stmt, nullptr);
+  const int version = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return version;
+}
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+TEST(ArchiveStore, OlderLayoutsAreMigratedAndANewerOneOnlyRead) {
+  ZoneScope zone("UTC");
+  const std::int64_t t0 = 1'750'000'000;
+  struct Row {
+    const char* legend;
+    // Statements that make the file and its three records (outside_temp
+    // 10.5, 11.5, 12.5 every 5 minutes from t0).
+    std::string sql;
+    int version_after;
+    StoreStatus open;
+  };
+  const std::string records =
+      "INSERT INTO archive_records (stamp, occurrence, utc, outside_temp) VALUES (" +
+      std::to_string(UtcToConsoleStamp(t0)) + ", 0, " + std::to_string(t0) + ", 10.5), (" +
+      std::to_string(UtcToConsoleStamp(t0 + 300)) + ", 0, " + std::to_string(t0 + 300) +
+      ", 11.5), (" + std::to_string(UtcToConsoleStamp(t0 + 600)) + ", 0, " +
+      std::to_string(t0 + 600) + ", 12.5);";
+  const std::string newer = std::to_string(kArchiveStoreVersion + 1);
+  const Row rows[] = {
+      {"the first release's file, without a version", FirstReleaseTable() + records,
+       kArchiveStoreVersion, StoreStatus::kOk},
+      {"a file lacking one of today's columns", FirstReleaseTable("uv_high") + records,
+       kArchiveStoreVersion, StoreStatus::kOk},
+      {"a newer release's file: a column and a table more",
+       FirstReleaseTable() + records +
+           "ALTER TABLE archive_records ADD COLUMN future REAL;"
+           "CREATE TABLE uploads (network TEXT);"
+           "PRAGMA user_version=" +
+           newer + ";",
+       kArchiveStoreVersion + 1, StoreStatus::kNewerVersion},
+  };
+  for (const auto& row : rows) {
+    TempFolder folder;
+    const std::string path = folder.File("archive.sqlite");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, row.sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << row.legend << ": " << sqlite3_errmsg(db);
+    sqlite3_close(db);
+    const std::string before = Bytes(path);
+    const bool newer_file = row.open == StoreStatus::kNewerVersion;
+    {
+      ArchiveStore store(path);
+      ASSERT_EQ(store.Open(), row.open) << row.legend << ": " << store.last_error();
+      ASSERT_TRUE(store.IsOpen()) << row.legend;
+      std::vector<HistoryRow> read;
+      ASSERT_EQ(store.Range(0, INT64_MAX, &read), StoreStatus::kOk)
+          << row.legend << ": " << store.last_error();
+      ASSERT_EQ(read.size(), 3u) << row.legend;
+      EXPECT_EQ(read[2].utc, t0 + 600) << row.legend;
+      EXPECT_EQ(read[2].values[0], 12.5) << row.legend;
+      const std::vector<HistoryRow> more = {Stored(UtcToConsoleStamp(t0 + 900))};
+      int added = -1;
+      EXPECT_EQ(store.Add(more, &added), newer_file ? StoreStatus::kNewerVersion : StoreStatus::kOk)
+          << row.legend << ": " << store.last_error();
+      EXPECT_EQ(added, newer_file ? 0 : 1) << row.legend;
+      EXPECT_EQ(CountOf(store), newer_file ? 3 : 4) << row.legend;
+      ASSERT_EQ(store.Latest(1, &read), StoreStatus::kOk) << row.legend;
+    }
+    EXPECT_EQ(UserVersion(path), row.version_after) << row.legend;
+    if (newer_file) {
+      EXPECT_TRUE(Bytes(path) == before) << row.legend << ": the newer file was written";
+      continue;
+    }
+    // Opened again, migrated once: the records and the one added are there.
+    ArchiveStore again(path);
+    ASSERT_EQ(again.Open(), StoreStatus::kOk) << row.legend;
+    std::vector<HistoryRow> read;
+    ASSERT_EQ(again.Range(0, INT64_MAX, &read), StoreStatus::kOk) << row.legend;
+    EXPECT_EQ(read.size(), 4u) << row.legend;
+  }
 }
 
 // Makes the file unwritable even for root (the immutable flag); false

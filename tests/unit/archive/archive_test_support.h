@@ -11,24 +11,17 @@
 
 #include "gadget/archive/archive_source.h"
 #include "gadget/archive/console_stamp.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv::archive_test {
 
 // A folder of its own, removed afterwards.
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tv-archive-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::string File(const std::string& name) const { return (dir_.path / name).string(); }
 
  private:
-  std::string path_;
+  testing::TempDir dir_{"tv-archive"};
 };
 
 // The computer's time zone for the life of the object.

@@ -11,12 +11,7 @@ namespace {
 
 constexpr std::int64_t kNow = 1'781'000'000;  // a Sunday evening in June 2026, UTC
 
-std::size_t Col(std::string_view name) {
-  for (std::size_t i = 0; i < ArchiveColumns().size(); ++i) {
-    if (ArchiveColumns()[i].name == name) return i;
-  }
-  return 0;
-}
+using Id = ArchiveColumnId;
 
 // Records every 5 minutes from `from` to `to` seconds before now, with the
 // outdoor temperature, the humidity and the rain given.
@@ -25,9 +20,9 @@ void AddRows(std::vector<HistoryRow>& rows, std::int64_t from, std::int64_t to,
   for (std::int64_t t = kNow - from; t <= kNow - to; t += 300) {
     HistoryRow row;
     row.utc = t;
-    row.values[Col("outside_temp")] = temp;
-    row.values[Col("outside_hum")] = 50.0;
-    row.values[Col("rain")] = rain;
+    row.values[Id::kOutsideTemp] = temp;
+    row.values[Id::kOutsideHum] = 50.0;
+    row.values[Id::kRain] = rain;
     rows.push_back(row);
   }
 }
@@ -98,6 +93,68 @@ TEST(HistoryCharts, RainIsSummedPerHourOverADayAndPerDayOverAWeek) {
     EXPECT_NEAR(rain->bars[1].value, c.full_bucket, 1e-9) << c.legend;
     EXPECT_EQ(rain->bars[1].end - rain->bars[1].start, c.span == HistorySpan::kDay ? 3600 : 86400)
         << c.legend;
+  }
+}
+
+TEST(HistoryCharts, EveryColumnIdIsItsColumnAndEveryChartHasItsStyle) {
+  // The ids follow the store's columns (their names are the file's and the
+  // exports' columns).
+  const struct {
+    ArchiveColumnId id;
+    std::string_view name;
+    std::string_view unit;
+  } columns[] = {{Id::kOutsideTemp, "outside_temp", "°C"},
+                 {Id::kBarometer, "barometer", "hPa"},
+                 {Id::kRain, "rain", "mm"},
+                 {Id::kWindDirPrevailing, "wind_dir_prevailing", "°"},
+                 {Id::kUv, "uv", "index"},
+                 {Id::kExtraHum2, "extra_hum_2", "%"}};
+  for (const auto& c : columns) {
+    EXPECT_EQ(ColumnOf(c.id).name, c.name);
+    EXPECT_EQ(ColumnOf(c.id).unit, c.unit) << c.name;
+  }
+  for (std::size_t i = 0; i < kArchiveColumnCount; ++i) {
+    EXPECT_EQ(ColumnIndex(ArchiveColumns()[i].id), i) << ArchiveColumns()[i].name;
+  }
+  EXPECT_EQ(ColumnIndex(Id::kExtraHum2), kArchiveColumnCount - 1);
+
+  // A station with every sensor: each chart, its axis and its colours.
+  std::vector<HistoryRow> rows;
+  for (std::int64_t t = kNow - 3600; t <= kNow; t += 300) {
+    HistoryRow row;
+    row.utc = t;
+    for (Id id :
+         {Id::kOutsideTemp, Id::kInsideTemp, Id::kOutsideHum, Id::kBarometer, Id::kRain,
+          Id::kWindSpeedAvg, Id::kWindSpeedHigh, Id::kWindDirPrevailing, Id::kSolarRad, Id::kUv}) {
+      row.values[id] = 50.0;
+    }
+    rows.push_back(row);
+  }
+  const struct {
+    ChartKind kind;
+    std::string_view title;
+    double min_span;
+    bool from_zero;
+    std::vector<std::uint32_t> colours;
+  } charts[] = {
+      {ChartKind::kTemperatures, "Températures", 2, false, {0xd62728, 0x1f77b4, 0x2ca02c}},
+      {ChartKind::kPressure, "Pression atmosphérique", 4, false, {0x9467bd}},
+      {ChartKind::kRain, "Pluviométrie", 1, true, {}},
+      {ChartKind::kWind, "Anémométrie", 10, true, {0xd62728, 0x1f77b4, 0x808080}},
+      {ChartKind::kSolar, "Rayonnement solaire", 50, true, {0xff7f0e}},
+      {ChartKind::kUv, "Indice UV", 1, true, {0x8c564b}},
+  };
+  const HistoryCharts built = BuildHistoryCharts(rows, kNow, HistorySpan::kDay);
+  ASSERT_EQ(built.charts.size(), std::size(charts));
+  for (std::size_t i = 0; i < built.charts.size(); ++i) {
+    const Chart& chart = built.charts[i];
+    EXPECT_EQ(chart.kind, charts[i].kind) << charts[i].title;
+    EXPECT_EQ(chart.title, charts[i].title);
+    EXPECT_EQ(chart.style.min_span, charts[i].min_span) << charts[i].title;
+    EXPECT_EQ(chart.style.from_zero, charts[i].from_zero) << charts[i].title;
+    std::vector<std::uint32_t> colours;
+    for (const ChartLine& line : chart.lines) colours.push_back(line.colour);
+    EXPECT_EQ(colours, charts[i].colours) << charts[i].title;
   }
 }
 

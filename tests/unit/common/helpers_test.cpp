@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -81,6 +83,35 @@ TEST(FormatStationDate, FullAndTimeOnly) {
       {"year written as it is", {0, 0, 1, 1, 99}, 0, "01/01/99 00h00"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatStationDate(c.when, c.mode), c.text) << c.legend;
+}
+
+// The export's and the alert events' time stamps: the desktop clock's local
+// time, whatever the zone, its summer time included.
+TEST(LocalIsoTime, LocalTimeInTheComputersZone) {
+  struct Case {
+    const char* zone;
+    long long seconds;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"UTC", 0, "1970-01-01T00:00:00"},
+      {"UTC", 1'718'971'200, "2024-06-21T12:00:00"},
+      {"Europe/Paris", 1'718'971'200, "2024-06-21T14:00:00"},
+      {"Europe/Paris", 1'704'067'199, "2024-01-01T00:59:59"},
+  };
+  const char* old = std::getenv("TZ");
+  const std::string saved = old != nullptr ? old : "";
+  for (const Case& c : cases) {
+    setenv("TZ", c.zone, 1);
+    tzset();
+    EXPECT_EQ(LocalIsoTime(c.seconds), c.text) << c.zone << " " << c.seconds;
+  }
+  if (old != nullptr) {
+    setenv("TZ", saved.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
 }
 
 TEST(EnabledText, Wording) {

@@ -10,6 +10,7 @@
 
 #include "lib/config/config_keys.h"
 #include "lib/config/config_table.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv {
 namespace {
@@ -96,19 +97,13 @@ TEST(LoadIniText, AddsToWhatTheTableHolds) {
 
 class IniFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tv_config_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string Write(const std::string& name, const std::string& bytes) {
     const auto path = dir_ / name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path.string();
   }
-  std::filesystem::path dir_;
+  tv::testing::TempDir tmp_{"tv-config"};
+  const std::filesystem::path& dir_ = tmp_.path;
 };
 
 TEST_F(IniFileTest, ReadsFileBytes) {

@@ -9,23 +9,18 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 namespace tv {
 namespace {
 
 class LanguagePackTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tv_pack_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    path_ = (dir_ / "langue.pack").string();
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   void WritePack(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
 
-  std::filesystem::path dir_;
-  std::string path_;
+  tv::testing::TempDir tmp_{"tv-pack"};
+  const std::filesystem::path& dir_ = tmp_.path;
+  std::string path_ = (dir_ / "langue.pack").string();
 };
 
 TEST_F(LanguagePackTest, MissingPackIsLookedForAgainUntilFound) {

@@ -13,6 +13,7 @@
 #include "gadget/display/state_indicators.h"
 #include "gadget/window/memory_window.h"
 #include "lib/common/named_handles.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv {
 namespace {
@@ -72,15 +73,9 @@ class CurrentConditions : public ::testing::Test {
     RegisterGeneralSet();
     RegisterForecastSet();
     RegisterTrendSet();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tv_cc_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
     std::ofstream(dir_ / "langue.pack") << "[PREV_METEO]\n2=Ciel clair.\n15=Prévision à venir.\n";
     ResetDisplayedValues(window_);
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   void Show(const StationData& d) { ShowCurrentConditions(window_, d, *pack_, rain_hook_); }
 
   // The whole tooltip handed to the window (which shows its first 63
@@ -94,7 +89,8 @@ class CurrentConditions : public ::testing::Test {
     return text;
   }
 
-  std::filesystem::path dir_;
+  tv::testing::TempDir tmp_{"tv-cc"};
+  const std::filesystem::path& dir_ = tmp_.path;
   std::unique_ptr<LanguagePack> pack_ =
       std::make_unique<LanguagePack>((std::filesystem::temp_directory_path() / "none").string());
   MemoryWindow window_;

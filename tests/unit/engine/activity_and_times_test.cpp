@@ -8,6 +8,7 @@
 
 #include "gadget/engine/activity_log.h"
 #include "gadget/engine/service_times.h"
+#include "gadget/pages/activity_page.h"
 #include "tests/support/gui_thread_window.h"
 #include "tests/unit/engine/engine_rig.h"
 
@@ -22,7 +23,8 @@ TEST(ActivityLog, NewestLineOnTopAndCopiedToTheErrorStreamWithATimestamp) {
   ManualClock clock;
   MemoryWindow window;
   std::ostringstream errors;
-  ActivityLog log(window, config, clock, &errors);
+  ActivityPage page(window);
+  ActivityLog log(page, config, clock, &errors);
   log.Notify("première");
   log.Notify("seconde");
   EXPECT_EQ(window.Lines(Field::AppLogList), (Lines{"seconde", "première"}));
@@ -33,7 +35,8 @@ TEST(ActivityLog, KeepsOnlyTheNewestLines) {
   ConfigTable config;
   ManualClock clock;
   MemoryWindow window;
-  ActivityLog log(window, config, clock);
+  ActivityPage page(window);
+  ActivityLog log(page, config, clock);
   // A console unreachable for days adds four lines every 2.5 s.
   for (int i = 0; i < kAppLogMaxLines + 3; ++i) log.Notify("ligne " + std::to_string(i));
   const Lines lines = window.Lines(Field::AppLogList);
@@ -46,7 +49,8 @@ TEST(ActivityLog, LongMessagesAreCutWithoutSplittingACharacter) {
   ConfigTable config;
   ManualClock clock;
   MemoryWindow window;
-  ActivityLog log(window, config, clock);
+  ActivityPage page(window);
+  ActivityLog log(page, config, clock);
   // A damaged settings file can make the console address, quoted in the
   // connection messages, megabytes long.
   const std::string address(1 << 20, 'A');
@@ -64,7 +68,8 @@ TEST(ActivityLog, CapHoldsUnderConcurrentWriters) {
   ConfigTable config;
   ManualClock clock;
   MemoryWindow window;
-  ActivityLog log(window, config, clock, nullptr, 50);
+  ActivityPage page(window);
+  ActivityLog log(page, config, clock, nullptr, 50);
   std::vector<std::jthread> writers;
   for (int w = 0; w < 4; ++w) {
     writers.emplace_back([&log, w] {
@@ -81,7 +86,8 @@ TEST(ActivityLog, WorkersAndTheGuiThreadLogTogetherWithoutDeadlock) {
   ManualClock clock;
   MemoryWindow window;
   testing::GuiThreadWindow gui(window);
-  ActivityLog log(gui, config, clock, nullptr, 100);
+  ActivityPage page(gui);
+  ActivityLog log(page, config, clock, nullptr, 100);
   auto done = std::make_shared<std::promise<void>>();
   std::future<void> finished = done->get_future();
   // Detached so that a deadlock fails the test instead of hanging it.
@@ -124,7 +130,8 @@ TEST(ActivityLog, BalloonOnlyWhenNotifyIsExactlyOne) {
     if (row.value != nullptr) config.Set("GENERAL", "Notify", row.value);
     ManualClock clock;
     MemoryWindow window;
-    ActivityLog log(window, config, clock);
+    ActivityPage page(window);
+    ActivityLog log(page, config, clock);
     log.Notify("Impossible de se connecter à la console !");
     const auto shown = window.Balloons();
     ASSERT_EQ(shown.size(), row.balloon ? 1U : 0U) << row.legend;
@@ -140,7 +147,8 @@ TEST(ActivityLog, BalloonOnlyWhenNotifyIsExactlyOne) {
 TEST(ServiceTimes, RowsKeepTheirPlaceWhenUpdated) {
   testing::UseUtc();
   MemoryWindow window;
-  ServiceTimesList list(window);
+  ActivityPage page(window);
+  ServiceTimesList list(page);
   const long long t = 1'700'000'000;  // 14/11/2023 22:13:20 UTC
   list.Show("CurrentData", t, t + 10);
   list.Show("Alarm", t, t + 60);

@@ -19,6 +19,7 @@
 #include "gadget/engine/service_times.h"
 #include "gadget/engine/station_port.h"
 #include "gadget/engine/station_record.h"
+#include "gadget/pages/activity_page.h"
 #include "gadget/window/memory_window.h"
 #include "lib/common/clock.h"
 #include "lib/common/service_tables.h"
@@ -115,8 +116,9 @@ struct EngineRig {
   MemoryWindow window;
   // Everything the engine writes goes through a GUI thread, as on the desktop.
   GuiThreadWindow gui{window};
-  ActivityLog log{gui, config, clock};
-  ServiceTimesList service_times{gui};
+  ActivityPage activity_page{gui};
+  ActivityLog log{activity_page, config, clock};
+  ServiceTimesList service_times{activity_page};
 
   std::mutex mutex;
   std::vector<std::string> runs;         // services in the order they ran

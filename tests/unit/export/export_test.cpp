@@ -14,6 +14,7 @@
 #include "gadget/export/atomic_file.h"
 #include "gadget/export/data_export.h"
 #include "gadget/export/exporter.h"
+#include "gadget/pages/activity_page.h"
 #include "gadget/window/memory_window.h"
 #include "tests/support/temp_dir.h"
 
@@ -116,7 +117,8 @@ TEST(ExportCollectedData, ReportsSuccessAndFailureWithThePath) {
   ConfigTable config;
   ManualClock clock;
   MemoryWindow window;
-  ActivityLog log(window, config, clock);
+  ActivityPage page(window);
+  ActivityLog log(page, config, clock);
   StationRecord record;
   ServiceSchedule schedule;
   LanguagePack language((dir.path / "langue.pack").string());

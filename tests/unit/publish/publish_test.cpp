@@ -14,6 +14,7 @@
 #include "gadget/publish/mqtt_settings.h"
 #include "gadget/publish/publish_queue.h"
 #include "gadget/publish/state_message.h"
+#include "lib/common/date_format.h"
 #include "lib/station/result_codes.h"
 
 namespace tv {

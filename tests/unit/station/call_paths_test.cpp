@@ -8,6 +8,7 @@
 #include "lib/common/app_values.h"
 #include "lib/station/station_library.h"
 #include "lib/station/station_operations.h"
+#include "tests/support/temp_dir.h"
 #include "tests/unit/station/fake_station.h"
 
 namespace tv {
@@ -95,9 +96,8 @@ class CurrentDirectory {
 // A working library planted in the current directory must never be picked
 // up, whether the configured path is missing or is not absolute.
 TEST(StationLibraryPath, NeverLoadsFromTheCurrentDirectory) {
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("tv_station_cwd_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const tv::testing::TempDir folder("tv-station-cwd");
+  const std::filesystem::path& dir = folder.path;
   const auto planted = dir / "libvantagepro.so";
   std::filesystem::copy_file(kFakeStationPath, planted,
                              std::filesystem::copy_options::overwrite_existing);
@@ -122,7 +122,6 @@ TEST(StationLibraryPath, NeverLoadsFromTheCurrentDirectory) {
         << "the planted library was loaded";
   }
   SetStationLibraryPath("");
-  std::filesystem::remove_all(dir);
 }
 
 using StationCallPathTest = FakeStationTest;

@@ -15,6 +15,7 @@
 #include "stationlib/records.h"
 #include "stationlib/usb_locator.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/temp_dir.h"
 
 namespace tv::stationlib {
 namespace {
@@ -233,12 +234,7 @@ TEST(TimeBlock, ConsoleClock) {
 // A fake sysfs: ttys whose device links lead up to USB devices.
 class FakeSysfs {
  public:
-  FakeSysfs() {
-    root_ = std::filesystem::temp_directory_path() /
-            ("stl_sysfs_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++));
-    std::filesystem::create_directories(root_ / "class" / "tty");
-  }
-  ~FakeSysfs() { std::filesystem::remove_all(root_); }
+  FakeSysfs() { std::filesystem::create_directories(root_ / "class" / "tty"); }
 
   void AddUsbTty(const std::string& tty, const std::string& vendor, const std::string& serial,
                  const std::string& devname = "") {
@@ -258,8 +254,8 @@ class FakeSysfs {
   std::string Root() const { return root_.string(); }
 
  private:
-  static inline int counter_ = 0;
-  std::filesystem::path root_;
+  tv::testing::TempDir dir_{"stl-sysfs"};
+  const std::filesystem::path& root_ = dir_.path;
 };
 
 TEST(UsbLocator, FindsLoggersBySerialNumber) {
