@@ -13,6 +13,7 @@
 #include "gadget/pages/records_page.h"
 #include "gadget/pages/station_config_page.h"
 #include "gadget/publish/mqtt_settings.h"
+#include "gadget/upload/upload_settings.h"
 #include "lib/common/app_values.h"
 #include "lib/config/config_keys.h"
 
@@ -65,14 +66,18 @@ Agent::Agent(const ConfigTable& config, Window& window, Clock& clock, AgentOptio
         std::move(mqtt), clock_, [this](std::string_view line) { log_.Notify(line); });
   }
 
+  MakeUploads();
+
   ServiceTable services = MakeServiceTable(context_, current_data_);
-  if (options_.after_service || publisher_) {
+  if (options_.after_service || publisher_ || !uploads_.empty()) {
     for (auto& [name, run] : services) {
       run = [this, service = name, inner = std::move(run)] {
         const int result = inner();
         if (result != 1) return result;
         // A copy for the publishing thread; it never waits for the broker.
         if (publisher_ && service == "CurrentData") publisher_->OfferState(PublishedState());
+        // The networks' workers likewise never hold back the collection.
+        if (!uploads_.empty() && service == "CurrentData") OfferUploads();
         if (options_.after_service) options_.after_service(service);
         return result;
       };
@@ -157,6 +162,52 @@ StateInput Agent::PublishedState() {
   return state;
 }
 
+void Agent::MakeUploads() {
+  bool secret = false;
+  for (const Network network : kNetworks) {
+    UploadSettings settings = ReadUploadSettings(config_, network);
+    if (!settings.active) continue;
+    if (const std::string warning = PlainHttpWarning(settings); !warning.empty()) {
+      upload_warnings_.push_back(warning);
+    }
+    secret = secret || (network != Network::kCwop ? !settings.password.empty()
+                                                  : settings.password != kCwopDefaultPasscode);
+    if (network == Network::kCwop && !upload_cwop_) upload_cwop_ = MakeTcpCwopSender();
+    if (network != Network::kCwop && !upload_http_) {
+      upload_http_ = MakeCurlSender("teskaro-ventaro/" + AppVersion());
+    }
+    uploads_.push_back(std::make_unique<UploadWorker>(UploadWorkerParts{
+        .settings = std::move(settings),
+        .clock = clock_,
+        .http = upload_http_.get(),
+        .cwop = upload_cwop_.get(),
+        .log = [this](std::string_view line) { log_.Notify(line); },
+        .notify =
+            [this](std::string_view text) {
+              // With a balloon for every log line, the log's is enough.
+              if (!config_.Flag(kKeyGeneralNotify)) {
+                window_.ShowBalloon(AppTitle(), text, kBalloonWarning, 10);
+              }
+            },
+        .program = "teskaro-ventaro",
+        .version = AppVersion(),
+    }));
+  }
+  if (secret) {
+    const std::string warning =
+        KeyFileWarning(options_.settings_path.empty() ? IniPath() : options_.settings_path);
+    if (!warning.empty()) upload_warnings_.push_back(warning);
+  }
+}
+
+void Agent::OfferUploads() {
+  const StationData data = record_.Snapshot();
+  const UploadConditions conditions = ConditionsOf(data.CurrentData, clock_.Now());
+  const std::optional<double> latitude = PositionOfText(data.Config.LatitudeText);
+  const std::optional<double> longitude = PositionOfText(data.Config.LongitudeText);
+  for (const auto& upload : uploads_) upload->Offer(conditions, latitude, longitude);
+}
+
 Agent::~Agent() {
   Stop();
 }
@@ -179,6 +230,8 @@ void Agent::Start() {
     if (!publisher_warning_.empty()) log_.Notify(publisher_warning_);
     publisher_->Start();
   }
+  for (const std::string& warning : upload_warnings_) log_.Notify(warning);
+  for (const auto& upload : uploads_) upload->Start();
   display_refresh_->Start();
   engine_->Start();
   if (config_.Flag(kKeyAlertsActive)) alarms_->Start();
@@ -189,6 +242,7 @@ bool Agent::Quit(std::chrono::milliseconds wait) {
   engine_->RequestStop();
   alarms_->RequestStop();
   if (publisher_) publisher_->RequestStop();
+  for (const auto& upload : uploads_) upload->RequestStop();
   const auto ms = std::clamp<long long>(wait.count(), 0, 3'600'000);
   return options_.station->CloseBounded(record_.LinkKind, static_cast<int>(ms));
 }
@@ -210,6 +264,7 @@ void Agent::Stop() {
   alarms_->Stop();
   if (sound_alerts_) sound_alerts_->Stop();
   if (publisher_) publisher_->Stop();
+  for (const auto& upload : uploads_) upload->Stop();
 }
 
 }  // namespace tv

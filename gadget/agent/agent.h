@@ -23,6 +23,7 @@
 #include "gadget/pages/display_refresh_thread.h"
 #include "gadget/publish/mqtt_publisher.h"
 #include "gadget/sound/sound_output.h"
+#include "gadget/upload/upload_worker.h"
 #include "gadget/window/window.h"
 #include "lib/common/clock.h"
 #include "lib/common/service_tables.h"
@@ -121,6 +122,8 @@ class Agent {
   ArchiveCatchUp* archive() { return archive_.get(); }
   // Null unless MQTT publishing is active.
   MqttPublisher* publisher() { return publisher_.get(); }
+  // One worker per weather network whose group has "Active" = "1".
+  const std::vector<std::unique_ptr<UploadWorker>>& uploads() const { return uploads_; }
 
  private:
   const ConfigTable& config_;
@@ -146,10 +149,18 @@ class Agent {
   std::unique_ptr<AlarmEvaluator> alarms_;
   std::unique_ptr<MqttPublisher> publisher_;
   std::string publisher_warning_;
+  std::unique_ptr<HttpSender> upload_http_;
+  std::unique_ptr<CwopSender> upload_cwop_;
+  std::vector<std::unique_ptr<UploadWorker>> uploads_;
+  std::vector<std::string> upload_warnings_;
 
   // What the publisher is given after a collection of the current
   // conditions (collection thread).
   StateInput PublishedState();
+  // The weather networks' workers of the settings, not started.
+  void MakeUploads();
+  // The newest current conditions to each network (collection thread).
+  void OfferUploads();
 };
 
 }  // namespace tv
