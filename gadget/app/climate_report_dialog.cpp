@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <ctime>
 #include <exception>
 
@@ -35,14 +36,19 @@ ReportSettings SettingsFromIni() {
 
 }  // namespace
 
-ClimateReportDialog::ClimateReportDialog(ArchiveStore* store, std::int64_t newest_utc,
-                                         QWidget* parent)
+ClimateReportDialog::ClimateReportDialog(ArchiveStore* store, std::int64_t oldest_utc,
+                                         std::int64_t newest_utc, QWidget* parent)
     : QDialog(parent), store_(store), settings_(SettingsFromIni()) {
   setObjectName("ClimateReportDialog");
   setWindowTitle("Relevés climatologiques");
   const auto newest = static_cast<std::time_t>(newest_utc - 1);
   std::tm tm{};
   localtime_r(&newest, &tm);
+  // A record stamps the end of its interval: the one at 00:00 on 1 January
+  // belongs to the year before.
+  const auto oldest = static_cast<std::time_t>(std::min(oldest_utc, newest_utc) - 1);
+  std::tm first{};
+  localtime_r(&oldest, &first);
 
   auto* layout = new QVBoxLayout(this);
   auto* bar = new QHBoxLayout;
@@ -53,8 +59,9 @@ ClimateReportDialog::ClimateReportDialog(ArchiveStore* store, std::int64_t newes
   for (int m = 0; m < 12; ++m) month_->addItem(kMonths[m], m + 1);
   year_ = new QComboBox(this);
   year_->setObjectName("ClimateReportYear");
-  for (int y = tm.tm_year + 1900; y > tm.tm_year + 1900 - 10; --y)
+  for (int y = tm.tm_year + 1900; y >= first.tm_year + 1900; --y) {
     year_->addItem(QString::number(y), y);
+  }
   month_->setCurrentIndex(tm.tm_mon + 1);
   bar->addWidget(month_);
   bar->addWidget(year_);

@@ -23,7 +23,8 @@ class ClimateReportDialog final : public QDialog {
  public:
   // `newest_utc` is the newest record's second (the period shown first);
   // the years offered are its year and the nine before.
-  ClimateReportDialog(ArchiveStore* store, std::int64_t newest_utc, QWidget* parent = nullptr);
+  ClimateReportDialog(ArchiveStore* store, std::int64_t oldest_utc, std::int64_t newest_utc,
+                      QWidget* parent = nullptr);
 
   // Chooses the period (month 0: the whole year) and shows its report.
   void SelectPeriod(const ReportPeriod& period);

@@ -490,10 +490,14 @@ void HistoryWindow::hideEvent(QHideEvent* event) {
 
 void HistoryWindow::OpenReports() {
   if (reports_ == nullptr) {
-    std::vector<HistoryRow> newest;
-    const bool read = store_ != nullptr && store_->Latest(1, &newest) == StoreStatus::kOk;
-    reports_ = new ClimateReportDialog(store_,
-                                       read && !newest.empty() ? newest.front().utc : now_(), this);
+    // The years offered are those the store holds (this year's when it holds none).
+    std::int64_t oldest = now_();
+    std::int64_t newest = oldest;
+    bool empty = true;
+    if (store_ == nullptr || store_->Span(&oldest, &newest, &empty) != StoreStatus::kOk || empty) {
+      oldest = newest = now_();
+    }
+    reports_ = new ClimateReportDialog(store_, oldest, newest, this);
   }
   if (report_header_) reports_->SetHeader(report_header_());
   reports_->show();

@@ -521,6 +521,23 @@ StoreStatus ArchiveStore::Range(std::int64_t from_utc, std::int64_t to_utc,
   return Select("WHERE utc BETWEEN ?1 AND ?2 ORDER BY utc, id", from_utc, to_utc, rows, columns);
 }
 
+StoreStatus ArchiveStore::Span(std::int64_t* oldest_utc, std::int64_t* newest_utc, bool* empty) {
+  std::lock_guard lock(mutex_);
+  *oldest_utc = *newest_utc = 0;
+  *empty = true;
+  const StoreStatus opened = EnsureOpenLocked();
+  if (opened != StoreStatus::kOk) return RecoverLocked(opened);
+  Statement select(db_, std::string("SELECT min(utc), max(utc) FROM ") + kTable);
+  if (select.code() != SQLITE_OK) return RecoverLocked(Fail(select.code()));
+  const int code = sqlite3_step(select.get());
+  if (code != SQLITE_ROW) return RecoverLocked(Fail(code));
+  if (sqlite3_column_type(select.get(), 0) == SQLITE_NULL) return StoreStatus::kOk;
+  *empty = false;
+  *oldest_utc = sqlite3_column_int64(select.get(), 0);
+  *newest_utc = sqlite3_column_int64(select.get(), 1);
+  return StoreStatus::kOk;
+}
+
 StoreStatus ArchiveStore::Count(std::int64_t* count) {
   std::lock_guard lock(mutex_);
   *count = 0;

@@ -94,6 +94,8 @@ class ArchiveStore {
   StoreStatus Range(std::int64_t from_utc, std::int64_t to_utc,
                     std::span<const ArchiveColumnId> columns, std::vector<HistoryRow>* rows);
   StoreStatus Count(std::int64_t* count);
+  // The UTC seconds of the oldest and newest rows; `*empty` when there is none.
+  StoreStatus Span(std::int64_t* oldest_utc, std::int64_t* newest_utc, bool* empty);
 
   const std::string& path() const { return path_; }
   std::string set_aside_path() const;

@@ -1,6 +1,7 @@
 // The history window on a store the test fills: the charts of each span, the
 // sentence of an empty store, a gap drawn as a gap, and what pointing at a
 // chart says. TV_HISTORY_CAPTURE=FOLDER saves a picture of each span there.
+#include <QComboBox>
 #include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -105,12 +106,12 @@ class HistorySuite final : public QObject {
   }
 
   // The window's button opens the month of the newest record, in a
-  // fixed-width font; a year chosen shows the year; saved as CSV it has the
-  // month's header row.
+  // fixed-width font, offering the years the store holds; a year chosen
+  // shows the year; saved as CSV it has the month's header row.
   void ClimateReportsOfTheStoresPeriods() {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tv-history-climate";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const TempDir temp("tv-history-climate");
+    const std::filesystem::path& dir = temp.path;
+    QVERIFY(!dir.empty());
     ArchiveStore store((dir / "archive.sqlite").string());
     QCOMPARE(store.Open(), StoreStatus::kOk);
     QCOMPARE(store.Add(ThreeDays()), StoreStatus::kOk);
@@ -126,6 +127,10 @@ class HistorySuite final : public QObject {
     localtime_r(&now, &tm);
     QCOMPARE(dialog->period().year, tm.tm_year + 1900);
     QCOMPARE(dialog->period().month, tm.tm_mon + 1);
+    auto* years = dialog->findChild<QComboBox*>("ClimateReportYear");
+    QVERIFY(years != nullptr);
+    QCOMPARE(years->count(), 1);
+    QCOMPARE(years->itemData(0).toInt(), tm.tm_year + 1900);
     QVERIFY2(dialog->Text().startsWith("Relevé climatologique mensuel : "),
              qPrintable(dialog->Text()));
     QVERIFY(
@@ -146,7 +151,6 @@ class HistorySuite final : public QObject {
     QVERIFY(dialog->Text().startsWith("Relevé climatologique annuel : "));
     dialog->SelectPeriod({tm.tm_year + 1900 - 3, 0});
     QVERIFY(dialog->Text().startsWith("Aucun enregistrement"));
-    std::filesystem::remove_all(dir);
   }
 
   void EmptyOrMissingStoreSaysSo() {
