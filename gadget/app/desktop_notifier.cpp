@@ -20,7 +20,7 @@ constexpr char kNotificationsPath[] = "/org/freedesktop/Notifications";
 constexpr char kInterface[] = "org.freedesktop.Notifications";
 // The desktop portal and its notifications.
 constexpr char kPortalService[] = "org.freedesktop.portal.Desktop";
-constexpr char kPortalPath[] = "/org/freedesktop/portal/desktop";
+constexpr char kNotificationPortalPath[] = "/org/freedesktop/portal/desktop";
 constexpr char kPortalNotification[] = "org.freedesktop.portal.Notification";
 // The program's name, icon and desktop entry as the package installs them.
 constexpr char kAppName[] = "Teskaro Ventaro";
@@ -115,7 +115,7 @@ void DesktopNotifier::Fallback(const BalloonRequest& balloon) {
   notification.insert("title", Text(balloon.title));
   notification.insert("body", Text(balloon.text));
   notification.insert("priority", QString(alert ? "urgent" : "normal"));
-  QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
+  QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kNotificationPortalPath,
                                                      kPortalNotification, "AddNotification");
   call << QString(alert ? "alert" : "information") << notification;
   if (trace_) {

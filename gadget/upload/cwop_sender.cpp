@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "gadget/upload/upload_sender.h"
+#include "gadget/upload/upload_settings.h"
 
 namespace tv {
 namespace {
@@ -128,13 +129,6 @@ class Socket {
   std::string buffer_;
 };
 
-std::string Trimmed(std::string text) {
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
-  std::size_t start = 0;
-  while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
-  return text.substr(start);
-}
-
 class TcpCwopSender final : public CwopSender {
  public:
   SendResult Send(const std::string& servers, const std::string& login, const std::string& packet,
@@ -143,7 +137,7 @@ class TcpCwopSender final : public CwopSender {
     std::size_t from = 0;
     while (from <= servers.size() && !stop.stop_requested()) {
       const std::size_t comma = servers.find(',', from);
-      const std::string server = Trimmed(servers.substr(from, comma - from));
+      const std::string server = TrimmedBlanks(servers.substr(from, comma - from));
       from = comma == std::string::npos ? servers.size() + 1 : comma + 1;
       if (server.empty()) continue;
       const std::size_t colon = server.rfind(':');

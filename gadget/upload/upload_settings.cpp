@@ -9,14 +9,6 @@
 namespace tv {
 namespace {
 
-std::string Trimmed(std::string text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.back())) text.pop_back();
-  std::size_t start = 0;
-  while (start < text.size() && blank(text[start])) ++start;
-  return text.substr(start);
-}
-
 // A decimal number written with a dot (a comma is taken as one too), the
 // whole text; empty otherwise.
 std::optional<double> DecimalOf(std::string text) {
@@ -39,6 +31,14 @@ void ReplaceAll(std::string& text, std::string_view what, std::string_view with)
 }
 
 }  // namespace
+
+std::string TrimmedBlanks(std::string text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!text.empty() && blank(text.back())) text.pop_back();
+  std::size_t start = 0;
+  while (start < text.size() && blank(text[start])) ++start;
+  return text.substr(start);
+}
 
 std::string_view GroupOf(Network network) {
   switch (network) {
@@ -112,7 +112,7 @@ std::string_view DefaultServer(Network network) {
 UploadSettings ReadUploadSettings(const ConfigTable& config, Network network) {
   const std::string_view group = GroupOf(network);
   const auto value = [&](std::string_view key) {
-    return Trimmed(config.Value(ConfigTable::ComposeKey(group, key)));
+    return TrimmedBlanks(config.Value(ConfigTable::ComposeKey(group, key)));
   };
   UploadSettings s;
   s.network = network;
@@ -124,7 +124,7 @@ UploadSettings ReadUploadSettings(const ConfigTable& config, Network network) {
                                                   : network == Network::kCwop ? "Passcode"
                                                                               : "Password"));
   if (!secret.empty() && secret.back() == '\r') secret.pop_back();
-  if (network == Network::kCwop) secret = Trimmed(secret);
+  if (network == Network::kCwop) secret = TrimmedBlanks(secret);
   s.password =
       secret.empty() && network == Network::kCwop ? std::string(kCwopDefaultPasscode) : secret;
   s.server = value("Server");

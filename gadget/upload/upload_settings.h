@@ -71,4 +71,7 @@ std::optional<double> PositionOfText(std::string_view text);
 // `text` with every byte but the unreserved ones percent-encoded.
 std::string UrlEncoded(std::string_view text);
 
+// `text` without the blanks (spaces, tabs, carriage returns) around it.
+std::string TrimmedBlanks(std::string text);
+
 }  // namespace tv
